@@ -1,0 +1,17 @@
+#pragma once
+// A format text compiled into a byte list of descriptor entries.
+#include <cstdint>
+#include <vector>
+
+namespace io {
+
+struct CompiledFormat {
+    std::vector<std::uint8_t> bytes;
+};
+
+// Compiles `length` bytes of `text` (-1: up to the first NUL). Syntax errors
+// become an error entry at the point of the fault; they are raised only when
+// the interpreter reaches it.
+void compile_format(const char* text, int length, CompiledFormat& out);
+
+}  // namespace io

@@ -1,0 +1,164 @@
+// List-directed output: the records of a statement without a format, and
+// the console's carriage control with its owed line end.
+#include <cstring>
+#include <string_view>
+
+#include "io/format/edit.hpp"
+#include "io/format/queued_statement.hpp"
+#include "io/listio/console_output.hpp"
+#include "io/units/connection.hpp"
+#include "io/units/failure.hpp"
+#include "platform/console.hpp"
+
+namespace io {
+
+namespace {
+
+constexpr int record_room = 79;
+constexpr int widest_field = 78;
+constexpr int field_too_wide_error = 602;
+constexpr int integer_field_width = 11;
+constexpr int real8_field_width = 24;
+constexpr int real8_digits = 15;
+constexpr int real8_exponent_digits = 3;
+
+// The records of one list-directed statement. The first byte of a record
+// is its leading blank, which the console takes as carriage control.
+struct ListRecord {
+    Unit& unit;
+    char bytes[1 + record_room + 1];
+    int length = 0;
+    int pending_blanks = 1;
+    int room = record_room;
+    bool after_character = false;  // the next value gets no separating blank
+    bool any_value = false;
+
+    void put_blanks(int count) {
+        std::memset(bytes + length, ' ', static_cast<std::size_t>(count));
+        length += count;
+    }
+    void put_text(const char* text, int count) {
+        std::memcpy(bytes + length, text, static_cast<std::size_t>(count));
+        length += count;
+    }
+    void emit_pending() {
+        put_blanks(pending_blanks);
+        pending_blanks = 0;
+    }
+    void end() {
+        if (unit.kind == UnitKind::console) {
+            send_console_record(unit, bytes, static_cast<std::size_t>(length));
+        } else {
+            put_bytes(unit, bytes, static_cast<std::size_t>(length));
+            put_bytes(unit, "\r\n", 2);
+            unit.record_written = true;
+        }
+        length = 0;
+        pending_blanks = 1;
+        room = record_room;
+    }
+};
+
+void put_character(ListRecord& record, const char* text, int count) {
+    if (record.pending_blanks != 1) record.pending_blanks = 0;
+    for (;;) {
+        if (count < record.room) {
+            record.emit_pending();
+            record.put_text(text, count);
+            record.room -= count;
+            break;
+        }
+        record.emit_pending();
+        record.put_text(text, record.room);
+        text += record.room;
+        count -= record.room;
+        record.end();
+    }
+    record.after_character = true;
+    record.any_value = true;
+}
+
+void put_value(ListRecord& record, const FieldText& text, int field_width) {
+    const int field_blanks = field_width > text.length ? field_width - text.length : 0;
+    const bool separated = record.any_value && !record.after_character;
+    const int widened = (separated ? 1 : 0) + field_blanks + text.length;
+    if (widened >= record.room) {
+        if (widened > widest_field) fail(field_too_wide_error);
+        record.end();
+        record.pending_blanks += field_blanks;
+    } else {
+        record.pending_blanks += (separated ? 1 : 0) + field_blanks;
+    }
+    record.emit_pending();
+    record.put_text(text.text, text.length);
+    record.room -= widened;
+    record.after_character = false;
+    record.any_value = true;
+}
+
+std::string_view line_end_for(char carriage_control, bool owed) {
+    switch (carriage_control) {
+        case '0': return owed ? std::string_view("\r\n\r\n") : std::string_view("\r\n");
+        case '1': return std::string_view("\r\n\f\r \r", 6);
+        case '+': return "\r";
+        default: return owed ? "\r\n" : "";
+    }
+}
+
+}  // namespace
+
+void send_console_record(Unit& unit, const char* record, std::size_t length) {
+    const char carriage_control = length > 0 ? record[0] : ' ';
+    std::string_view prefix = line_end_for(carriage_control, unit.record_written);
+    const char* text = length > 0 ? record + 1 : record;
+    std::size_t remaining = length > 0 ? length - 1 : 0;
+
+    // The line end and the record's text go to the OS together; a record
+    // longer than the console buffer goes in pieces.
+    char piece[6 + console_buffer_size];
+    std::memcpy(piece, prefix.data(), prefix.size());
+    std::size_t used = prefix.size();
+    do {
+        std::size_t part = remaining < console_buffer_size ? remaining : console_buffer_size;
+        std::memcpy(piece + used, text, part);
+        unit.record_started = true;
+        write_through(unit, piece, used + part);
+        text += part;
+        remaining -= part;
+        used = 0;
+    } while (remaining > 0);
+    unit.record_started = false;
+    unit.record_written = true;
+    unit.column = 0;
+}
+
+void settle_console_line(Unit& unit) {
+    if (!unit.record_written) return;
+    unit.record_written = false;
+    if (unit.out_handle >= 0) plat::write_all(unit.out_handle, "\r\n", 2);
+}
+
+void list_write(Unit& unit, const QueuedStatement& statement) {
+    if (unit.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
+    ListRecord record{unit};
+    FieldText text;
+    for (const QueuedItem& item : statement.items) {
+        switch (item.type) {
+            case ItemType::character:
+                put_character(record, statement.text_of(item), static_cast<int>(item.text_length));
+                break;
+            case ItemType::integer4:
+                edit_integer(item.integer, 1, false, text);
+                put_value(record, text, integer_field_width);
+                break;
+            case ItemType::real8:
+                edit_real(item.real, RealKind::real8, real8_field_width, real8_digits, real8_exponent_digits, 0,
+                          false, RealForm::list, text);
+                put_value(record, text, real8_field_width);
+                break;
+        }
+    }
+    record.end();
+}
+
+}  // namespace io

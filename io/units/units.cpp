@@ -1,0 +1,138 @@
+#include <cstring>
+
+#include "io/units/connection.hpp"
+#include "io/units/failure.hpp"
+#include "io/units/unit.hpp"
+#include "platform/console.hpp"
+
+namespace io {
+
+namespace {
+
+// The unit table and the console records: the I/O layer's run-time state.
+struct UnitTable {
+    std::unique_ptr<Unit> slots[unit_slots];
+    std::unique_ptr<Unit> console_in;
+    std::unique_ptr<Unit> console_out;  // null when one unit serves both ways
+};
+
+UnitTable g_units;
+
+std::unique_ptr<Unit> make_console_unit(int in_handle, int out_handle) {
+    auto unit = std::make_unique<Unit>();
+    unit->number = console_unit_number;
+    unit->name = "CON";
+    unit->in_handle = in_handle;
+    unit->out_handle = out_handle;
+    unit->kind = UnitKind::console;
+    unit->buffer = std::make_unique<char[]>(console_buffer_size);
+    unit->buffer_size = console_buffer_size;
+    unit->carriage_control = true;
+    return unit;
+}
+
+int write_failure_number(plat::WriteFailure failure) {
+    switch (failure) {
+        case plat::WriteFailure::none: return 0;
+        case plat::WriteFailure::no_space: return 422;
+        case plat::WriteFailure::access_denied: return 421;
+        case plat::WriteFailure::other: return 423;
+    }
+    return 423;
+}
+
+}  // namespace
+
+void create_console_units() {
+    if (plat::is_console(plat::standard_input) && plat::is_console(plat::standard_output)) {
+        g_units.console_in = make_console_unit(plat::standard_input, plat::standard_output);
+        g_units.console_out.reset();
+    } else {
+        g_units.console_in = make_console_unit(plat::standard_input, -1);
+        g_units.console_out = make_console_unit(-1, plat::standard_output);
+    }
+}
+
+bool single_console_unit() { return g_units.console_out == nullptr; }
+
+Unit& console_input_unit() { return *g_units.console_in; }
+
+Unit& console_output_unit() { return g_units.console_out ? *g_units.console_out : *g_units.console_in; }
+
+Unit* find_connected(int number) {
+    for (auto& slot : g_units.slots)
+        if (slot && slot->number == number) return slot.get();
+    return nullptr;
+}
+
+Unit* lookup_unit(int number, Direction direction) {
+    auto console = [direction]() -> Unit* {
+        return direction == Direction::input ? &console_input_unit() : &console_output_unit();
+    };
+    if (number == default_output_unit || number == default_input_unit) return console();
+    if (Unit* unit = find_connected(number)) return unit;
+    if (number == 0 || number == 5 || number == 6) return console();
+    return nullptr;
+}
+
+Unit* table_slot(int index) {
+    if (index < 0 || index >= unit_slots) return nullptr;
+    return g_units.slots[index].get();
+}
+
+int free_slot() {
+    for (int i = 0; i < unit_slots; ++i)
+        if (!g_units.slots[i]) return i;
+    return -1;
+}
+
+void put_in_slot(int index, std::unique_ptr<Unit> unit) { g_units.slots[index] = std::move(unit); }
+
+std::unique_ptr<Unit> take_from_slot(int index) { return std::move(g_units.slots[index]); }
+
+void flush_buffer(Unit& unit) {
+    if (unit.position == 0) return;
+    const int written = unit.position;
+    // What could not be written is dropped, so that closing the unit later
+    // does not fail a second time on the same bytes.
+    unit.position = 0;
+    unit.record_start = unit.record_start == written ? 0 : -1;
+    unit.file_offset += written;
+    plat::WriteFailure failure = plat::write_all(unit.out_handle, unit.buffer.get(), static_cast<std::size_t>(written));
+    if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+}
+
+void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        if (unit.position == unit.buffer_size) flush_buffer(unit);
+        std::size_t room = static_cast<std::size_t>(unit.buffer_size - unit.position);
+        std::size_t part = count < room ? count : room;
+        std::memcpy(unit.buffer.get() + unit.position, bytes, part);
+        unit.position += static_cast<int>(part);
+        bytes += part;
+        count -= part;
+    }
+}
+
+void put_blanks(Unit& unit, std::size_t count) {
+    while (count > 0) {
+        if (unit.position == unit.buffer_size) flush_buffer(unit);
+        std::size_t room = static_cast<std::size_t>(unit.buffer_size - unit.position);
+        std::size_t part = count < room ? count : room;
+        std::memset(unit.buffer.get() + unit.position, ' ', part);
+        unit.position += static_cast<int>(part);
+        count -= part;
+    }
+}
+
+void write_through(Unit& unit, const char* bytes, std::size_t count) {
+    plat::WriteFailure failure = plat::write_all(unit.out_handle, bytes, count);
+    if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+}
+
+void close_all_units() {
+    for (int i = 0; i < unit_slots; ++i)
+        if (Unit* unit = table_slot(i)) close_unit(unit->number, nullptr, 0, 0);
+}
+
+}  // namespace io

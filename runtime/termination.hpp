@@ -1,0 +1,47 @@
+#pragma once
+// Every way the program ends: the normal end, the stop operation and the
+// run-time error report, all through one exit sequence.
+#include <string_view>
+
+namespace rt {
+
+// The statement or facility a run-time error report names.
+enum class Kind : int {
+    none = 0,
+    close = 1,
+    write = 2,
+    endfile = 3,
+    inquire = 4,
+    locking = 5,
+    open = 6,
+    read = 7,
+    rewind = 8,
+    backspace = 9,
+    eof = 10,
+    math = 15,
+    general = 16,
+};
+
+// The text of an I/O or allocation message number (96 to 999); empty when
+// the number has no text.
+std::string_view message_text(int message_number);
+
+// Writes the report to standard error and ends the process with status 1.
+// While the exit sequence runs, a second report is written but the process
+// is not ended twice: the exit sequence finishes instead. Safe in a signal
+// handler (no allocation, no stdio).
+[[noreturn]] void runtime_error_report(int number, std::string_view message, Kind kind,
+                                       std::string_view unit_name);
+
+// Report number 6000 + message_number with the message text of the table.
+[[noreturn]] void raise_error(int message_number, Kind kind, std::string_view unit_name = {});
+
+// "Stop - Program terminated." and the exit sequence with status 0.
+[[noreturn]] void stop_program();
+
+// Disconnects every unit, settles the console line and ends the process.
+[[noreturn]] void exit_sequence(int status);
+
+bool exiting();
+
+}  // namespace rt

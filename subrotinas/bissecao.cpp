@@ -1,0 +1,60 @@
+#include <cmath>
+#include <cstdint>
+
+#include "subrotinas/dialogo.hpp"
+#include "subrotinas/equacoes.hpp"
+#include "subrotinas/iterados.hpp"
+#include "subrotinas/metodos.hpp"
+#include "subrotinas/relatorio.hpp"
+
+namespace subrotinas {
+
+void bissecao(const char* nome, int nome_length) {
+    static double a, b, tol, fa, fp;
+    static std::int32_t nmax;
+    static io::ArrayDescriptor p;
+    static Relatorio relatorio;
+
+    escreve("Informe as extremidades do intervalo considerado [a, b]:");
+    le_reais(a, b);
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+
+    obtem_iterados(p, 1, nmax, 1);
+    abre_relatorio(relatorio, nome, nome_length, ".bis.txt", formato_bissecao, {a, b, tol}, nmax);
+
+    fa = f(a);
+    p(1) = (b + a) * 0.5;
+    fp = f(p(1));
+    // The first test compares the half-width with its sign.
+    if ((b - a) * 0.5 < tol || fp == 0.0) {
+        escreve_primeira_linha(1, p(1));
+        termina_convergido(relatorio);
+    }
+    escreve_linha(1, p(1));
+    if (fp * fa > 0.0) {
+        a = p(1);
+        fa = fp;
+    } else {
+        b = p(1);
+    }
+
+    for (std::int32_t i = 2; i <= nmax; ++i) {
+        p(i) = (b + a) * 0.5;
+        fp = f(p(i));
+        const bool convergiu = std::fabs((b - a) * 0.5) < tol || fp == 0.0;
+        escreve_linha(i, p(i), std::fabs(p(i) - p(i - 1)));
+        if (convergiu) termina_convergido(relatorio);
+        if (fp * fa > 0.0) {
+            a = p(i);
+            fa = fp;
+        } else {
+            b = p(i);
+        }
+    }
+    termina_falhou(relatorio, nmax);
+}
+
+}  // namespace subrotinas

@@ -1,0 +1,40 @@
+#include "subrotinas/dialogo.hpp"
+
+#include "io/format/statement.hpp"
+#include "io/listio/list_input.hpp"
+#include "io/units/unit.hpp"
+
+namespace subrotinas {
+
+void escreve(std::string_view texto) {
+    io::begin_write(io::default_output_unit, nullptr, 0);
+    io::write_character_item(texto.data(), static_cast<int>(texto.size()));
+    io::end_write();
+}
+
+void le_inteiro(std::int32_t& valor) {
+    io::begin_read(io::default_input_unit);
+    io::read_integer_item(valor);
+    io::end_read();
+}
+
+void le_real(double& valor) {
+    io::begin_read(io::default_input_unit);
+    io::read_real8_item(valor);
+    io::end_read();
+}
+
+void le_reais(double& primeiro, double& segundo) {
+    io::begin_read(io::default_input_unit);
+    io::read_real8_item(primeiro);
+    io::read_real8_item(segundo);
+    io::end_read();
+}
+
+void le_texto(char* texto, int comprimento) {
+    io::begin_read(io::default_input_unit);
+    io::read_character_item(texto, comprimento);
+    io::end_read();
+}
+
+}  // namespace subrotinas

@@ -1,0 +1,15 @@
+#pragma once
+// The console dialogue: each prompt is one list-directed output statement
+// with one character item, each answer one list-directed input statement.
+#include <cstdint>
+#include <string_view>
+
+namespace subrotinas {
+
+void escreve(std::string_view texto);
+void le_inteiro(std::int32_t& valor);
+void le_real(double& valor);
+void le_reais(double& primeiro, double& segundo);
+void le_texto(char* texto, int comprimento);
+
+}  // namespace subrotinas

@@ -1,0 +1,79 @@
+#include <cmath>
+#include <cstdint>
+
+#include "subrotinas/dialogo.hpp"
+#include "subrotinas/equacoes.hpp"
+#include "subrotinas/iterados.hpp"
+#include "subrotinas/metodos.hpp"
+#include "subrotinas/relatorio.hpp"
+
+namespace subrotinas {
+
+namespace {
+
+// The end points and f at them: `p1` is always the newer one.
+struct Extremos {
+    double p0, p1, q0, q1;
+
+    // The zero of the straight line through both ends, in this order of
+    // operations.
+    double novo_iterado() const {
+        double d = p1 - p0;
+        d = d * q1;
+        double e = q1 - q0;
+        d = d / e;
+        return p1 - d;
+    }
+
+    void atualiza(double iterado) {
+        const double q = f(iterado);
+        if (q * q1 < 0.0) {
+            p0 = p1;
+            q0 = q1;
+        }
+        p1 = iterado;
+        q1 = q;
+    }
+};
+
+}  // namespace
+
+void falsa_posicao(const char* nome, int nome_length) {
+    static Extremos x;
+    static double tol;
+    static std::int32_t nmax;
+    static io::ArrayDescriptor p;
+    static Relatorio relatorio;
+
+    escreve("Informe as extremidades do intervalo considerado [p0, p1]:");
+    le_reais(x.p0, x.p1);
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+
+    obtem_iterados(p, 1, nmax, 1);
+    abre_relatorio(relatorio, nome, nome_length, ".fp.txt", formato_falsa_posicao, {x.p0, x.p1, tol}, nmax);
+
+    x.q0 = f(x.p0);
+    x.q1 = f(x.p1);
+
+    p(1) = x.novo_iterado();
+    if (std::fabs(p(1) - x.p1) < tol) {
+        escreve_primeira_linha(1, p(1));
+        termina_convergido(relatorio);
+    }
+    escreve_linha(1, p(1));
+    x.atualiza(p(1));
+
+    for (std::int32_t i = 2; i <= nmax; ++i) {
+        p(i) = x.novo_iterado();
+        const bool convergiu = std::fabs(p(i) - x.p1) < tol;
+        escreve_linha(i, p(i), std::fabs(p(i) - p(i - 1)));
+        if (convergiu) termina_convergido(relatorio);
+        x.atualiza(p(i));
+    }
+    termina_falhou(relatorio, nmax);
+}
+
+}  // namespace subrotinas

@@ -1,0 +1,41 @@
+#include <cmath>
+#include <cstdint>
+
+#include "subrotinas/dialogo.hpp"
+#include "subrotinas/equacoes.hpp"
+#include "subrotinas/iterados.hpp"
+#include "subrotinas/metodos.hpp"
+#include "subrotinas/relatorio.hpp"
+
+namespace subrotinas {
+
+void newton_raphson(const char* nome, int nome_length) {
+    static double tol, fx, variacao;
+    static std::int32_t nmax;
+    static io::ArrayDescriptor p;
+    static Relatorio relatorio;
+
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+    obtem_iterados(p, 0, nmax, 0);
+    escreve("Informe a estimativa inicial (p0):");
+    le_real(p(0));
+
+    abre_relatorio(relatorio, nome, nome_length, ".new.txt", formato_newton, {tol}, nmax);
+    escreve_primeira_linha(0, p(0));
+
+    for (std::int32_t i = 1; i <= nmax; ++i) {
+        fx = f(p(i - 1));
+        const double d = df(p(i - 1));
+        const double passo = fx / d;
+        p(i) = p(i - 1) - passo;
+        variacao = std::fabs(p(i) - p(i - 1));
+        escreve_linha(i, p(i), variacao);
+        if (variacao < tol) termina_convergido(relatorio);
+    }
+    termina_falhou(relatorio, nmax);
+}
+
+}  // namespace subrotinas

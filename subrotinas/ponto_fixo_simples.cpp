@@ -1,0 +1,45 @@
+#include <cmath>
+#include <cstdint>
+
+#include "subrotinas/dialogo.hpp"
+#include "subrotinas/equacoes.hpp"
+#include "subrotinas/iterados.hpp"
+#include "subrotinas/metodos.hpp"
+#include "subrotinas/relatorio.hpp"
+
+namespace subrotinas {
+
+void ponto_fixo_simples(const char* nome, int nome_length) {
+    static double tol, variacao;
+    static std::int32_t nmax;
+    static io::ArrayDescriptor p;
+    static Relatorio relatorio;
+
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+    obtem_iterados(p, 0, nmax, 1);
+    escreve("Informe a estimativa inicial (p0):");
+    le_real(p(0));
+
+    abre_relatorio(relatorio, nome, nome_length, ".pfs.txt", formato_ponto_fixo, {p(0), tol}, nmax);
+
+    p(1) = g(p(0));
+    variacao = std::fabs(p(1) - p(0));
+    if (variacao < tol) {
+        escreve_primeira_linha(1, p(1));
+        termina_convergido(relatorio);
+    }
+    escreve_linha(1, p(1));
+
+    for (std::int32_t i = 2; i <= nmax; ++i) {
+        p(i) = g(p(i - 1));
+        variacao = std::fabs(p(i) - p(i - 1));
+        escreve_linha(i, p(i), variacao);
+        if (variacao < tol) termina_convergido(relatorio);
+    }
+    termina_falhou(relatorio, nmax);
+}
+
+}  // namespace subrotinas

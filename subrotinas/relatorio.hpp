@@ -1,0 +1,55 @@
+#pragma once
+// The run report every method writes on unit 5, and the hand-off to the
+// viewer once the report is closed.
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+namespace subrotinas {
+
+constexpr int unidade_relatorio = 5;
+constexpr int arquivo_length = 70;
+constexpr int comando_length = 78;
+
+// Header formats, one per method (Windows-1252 bytes, with a TAB in the
+// first two).
+extern const char formato_bissecao[];
+extern const char formato_falsa_posicao[];
+extern const char formato_ponto_fixo[];
+extern const char formato_newton[];
+extern const char formato_secante[];
+
+// Formats shared by all methods.
+extern const char formato_titulos[];
+extern const char formato_primeira_linha[];
+extern const char formato_linha[];
+extern const char formato_falha[];
+
+struct Relatorio {
+    char arquivo[arquivo_length];
+};
+
+// `arquivo` from the left-adjusted, trimmed `nome` and the method's tag.
+void monta_arquivo(const char* nome, int nome_length, std::string_view tag, char (&arquivo)[arquivo_length]);
+
+// "notepad " followed by all 70 characters of `arquivo`.
+void monta_comando(const char (&arquivo)[arquivo_length], char (&comando)[comando_length]);
+
+// Builds the file name, connects unit 5 to it, and writes the header (its
+// real items, then `nmax`) and the table heading.
+void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std::string_view tag,
+                    const char* formato, std::initializer_list<double> reais, std::int32_t nmax);
+
+// A row in the first-row format: row number and iterate.
+void escreve_primeira_linha(std::int32_t i, double p);
+// A row in the table-row format with two items (no change shown).
+void escreve_linha(std::int32_t i, double p);
+// A row in the table-row format with the change.
+void escreve_linha(std::int32_t i, double p, double variacao);
+
+// Converged: close, run the viewer, stop the program.
+[[noreturn]] void termina_convergido(const Relatorio& relatorio);
+// Failed: the trailer naming `nmax`, close, run the viewer, return.
+void termina_falhou(const Relatorio& relatorio, std::int32_t nmax);
+
+}  // namespace subrotinas

@@ -1,0 +1,47 @@
+#include <cmath>
+#include <cstdint>
+
+#include "subrotinas/dialogo.hpp"
+#include "subrotinas/equacoes.hpp"
+#include "subrotinas/iterados.hpp"
+#include "subrotinas/metodos.hpp"
+#include "subrotinas/relatorio.hpp"
+
+namespace subrotinas {
+
+void secante(const char* nome, int nome_length) {
+    static double tol, q0, q1, variacao;
+    static std::int32_t nmax;
+    static io::ArrayDescriptor p;
+    static Relatorio relatorio;
+
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+    obtem_iterados(p, 0, std::int64_t{nmax} + 1, 1);
+    escreve("Informe as estimativas iniciais (p0 e p1):");
+    le_reais(p(0), p(1));
+
+    abre_relatorio(relatorio, nome, nome_length, ".sec.txt", formato_secante, {tol}, nmax);
+    escreve_primeira_linha(0, p(0));
+    escreve_primeira_linha(1, p(1));
+    q0 = f(p(0));
+    q1 = f(p(1));
+
+    // The last row number is nmax + 1, which may not fit in 32 bits.
+    for (std::int64_t i = 2; i <= std::int64_t{nmax} + 1; ++i) {
+        const double num = (p(i - 1) - p(i - 2)) * q1;
+        const double den = q1 - q0;
+        const double passo = num / den;
+        p(i) = p(i - 1) - passo;
+        variacao = std::fabs(p(i) - p(i - 1));
+        escreve_linha(static_cast<std::int32_t>(i), p(i), variacao);
+        if (variacao < tol) termina_convergido(relatorio);
+        q0 = q1;
+        q1 = f(p(i));
+    }
+    termina_falhou(relatorio, nmax);
+}
+
+}  // namespace subrotinas

@@ -1,0 +1,87 @@
+// The main program's dialogue through the real binary: the console's line
+// handling on pipes and on a terminal, and the ends of a run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "runtime/termination.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+const std::string menu1 = "Informe o metodo de solucao escolhido:";
+const std::string menu2 = "1 - bissecao; 2 - falsa posicao; 3 - ponto fixo simples";
+const std::string menu3 = "4 - newton raphson; 5 - secante";
+const std::string name_prompt = "Informe o nome do arquivo de saida";
+const std::string menu = menu1 + "\r\n" + menu2 + "\r\n" + menu3 + "\r\n";
+
+std::string read_error(int number) {
+    return "\r\nrun-time error F" + std::to_string(6000 + number) + ": READ(CON)\r\n- " +
+           std::string(rt::message_text(number)) + "\r\n";
+}
+
+bool directory_is_empty(const std::string& directory) {
+    return std::filesystem::is_empty(std::filesystem::path(directory));
+}
+
+TEST(Dialogue, PipedMethodOutsideTheMenuEndsSilently) {
+    auto run = e2e::run_program({.input = "9\nraiz\n"});
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(menu + name_prompt + "\r\n"));
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(directory_is_empty(run.directory));
+}
+
+TEST(Dialogue, MethodNumbersWithoutARoutineStillAskForTheName) {
+    for (const char* input : {"0\nx\n", "6\nx\n", "-1\nx\n", ",\nx\n"}) {
+        auto run = e2e::run_program({.input = input});
+        EXPECT_EQ(run.out, menu + name_prompt + "\r\n") << input;
+        EXPECT_EQ(run.status, 0) << input;
+        EXPECT_TRUE(directory_is_empty(run.directory)) << input;
+    }
+}
+
+TEST(Dialogue, TerminalOwesEachLineEndUntilTheNextRecordOrRead) {
+    auto run = e2e::run_on_terminal({.typed_lines = {"9\n", "raiz\n"}});
+    ASSERT_EQ(run.shown_before_typing.size(), 2u);
+    // The CR LF of the third line is written before the read, so the answer
+    // is typed on the line below; the name prompt then starts at once.
+    EXPECT_EQ(e2e::visible(run.shown_before_typing[0]), e2e::visible(menu));
+    EXPECT_EQ(e2e::visible(run.shown_before_typing[1]), e2e::visible(menu + name_prompt + "\r\n"));
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(menu + name_prompt + "\r\n"));
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(Dialogue, LettersForTheMethodNumberEndWithAReadError) {
+    auto run = e2e::run_program({.input = "abc\nraiz\n"});
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(101)));
+    EXPECT_EQ(run.out, menu);
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(Dialogue, EndOfInputAtEachPromptIsEndOfFile) {
+    auto at_method = e2e::run_program({.input = ""});
+    EXPECT_EQ(at_method.err, read_error(501));
+    EXPECT_EQ(at_method.status, 1);
+    EXPECT_EQ(at_method.out, menu);
+
+    auto at_name = e2e::run_program({.input = "9\n"});
+    EXPECT_EQ(at_name.err, read_error(501));
+    EXPECT_EQ(at_name.status, 1);
+    EXPECT_EQ(at_name.out, menu + name_prompt + "\r\n");
+}
+
+TEST(Dialogue, ControlDOnAnEmptyTerminalLineIsEndOfFile) {
+    auto run = e2e::run_on_terminal({.typed_lines = {"\x04"}});
+    EXPECT_EQ(run.err, read_error(501));
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(Dialogue, ControlZLineIsEndOfFile) {
+    auto run = e2e::run_program({.input = "\x1a\r\n"});
+    EXPECT_EQ(run.err, read_error(501));
+    EXPECT_EQ(run.status, 1);
+}
+
+}  // namespace

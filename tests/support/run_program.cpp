@@ -1,0 +1,256 @@
+#include "support/run_program.hpp"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <pty.h>
+#include <sstream>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::string>& storage) {
+    storage.clear();
+    storage.push_back(RAIZES_BINARY);
+    for (const auto& a : options.arguments) storage.push_back(a);
+    std::vector<char*> argv;
+    for (auto& s : storage) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+[[noreturn]] void exec_child(const RunOptions& options, const std::string& directory, char** argv) {
+    if (::chdir(directory.c_str()) != 0) ::_exit(126);
+    if (!options.keep_comspec) ::unsetenv("COMSPEC");
+    for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
+    ::signal(SIGPIPE, SIG_DFL);
+    ::execv(argv[0], argv);
+    ::_exit(127);
+}
+
+int decode_status(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+void set_nonblocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+// Drains what is readable on `fd` into `sink`; false once it is closed.
+bool drain(int fd, std::string& sink) {
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            sink.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+        return false;  // end of file, or EIO on a terminal whose slave closed
+    }
+}
+
+int wait_for(pid_t pid, Clock::time_point deadline, bool& timed_out) {
+    int status = 0;
+    for (;;) {
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return decode_status(status);
+        if (Clock::now() > deadline) {
+            timed_out = true;
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return decode_status(status);
+        }
+        ::usleep(2000);
+    }
+}
+
+}  // namespace
+
+std::string make_temp_dir() {
+    char pattern[] = "/tmp/raizes-e2e-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (!made) return {};
+    ::chmod(made, 0777);
+    return made;
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool file_exists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string visible(const std::string& bytes) {
+    std::string shown;
+    for (unsigned char c : bytes) {
+        if (c == '\r') shown += "\\r";
+        else if (c == '\n') shown += "\\n\n";
+        else if (c == '\t') shown += "\\t";
+        else if (c < 32 || c >= 127) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            shown += hex;
+        } else shown += static_cast<char>(c);
+    }
+    return shown;
+}
+
+RunResult run_program(const RunOptions& options) {
+    RunResult result;
+    result.directory = options.directory.empty() ? make_temp_dir() : options.directory;
+    int in_pipe[2], out_pipe[2], err_pipe[2];
+    if (::pipe(in_pipe) || ::pipe(out_pipe) || ::pipe(err_pipe)) return result;
+    std::vector<std::string> storage;
+    std::vector<char*> argv = argument_vector(options, storage);
+
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(in_pipe[0], 0);
+        ::dup2(out_pipe[1], 1);
+        ::dup2(err_pipe[1], 2);
+        for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) ::close(fd);
+        exec_child(options, result.directory, argv.data());
+    }
+    ::close(in_pipe[0]);
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+    ::signal(SIGPIPE, SIG_IGN);
+    set_nonblocking(in_pipe[1]);
+    set_nonblocking(out_pipe[0]);
+    set_nonblocking(err_pipe[0]);
+
+    const auto deadline = Clock::now() + std::chrono::seconds(options.timeout_seconds);
+    std::size_t sent = 0;
+    int in_fd = in_pipe[1];
+    if (options.input.empty()) {
+        ::close(in_fd);
+        in_fd = -1;
+    }
+    bool out_open = true, err_open = true;
+    while ((out_open || err_open) && Clock::now() < deadline) {
+        pollfd fds[3];
+        int count = 0;
+        if (out_open) fds[count++] = {out_pipe[0], POLLIN, 0};
+        if (err_open) fds[count++] = {err_pipe[0], POLLIN, 0};
+        if (in_fd >= 0) fds[count++] = {in_fd, POLLOUT, 0};
+        ::poll(fds, static_cast<nfds_t>(count), 50);
+        if (out_open) out_open = drain(out_pipe[0], result.out);
+        if (err_open) err_open = drain(err_pipe[0], result.err);
+        if (in_fd >= 0) {
+            ssize_t n = ::write(in_fd, options.input.data() + sent, options.input.size() - sent);
+            if (n > 0) sent += static_cast<std::size_t>(n);
+            if ((n < 0 && errno != EAGAIN) || sent == options.input.size()) {
+                ::close(in_fd);
+                in_fd = -1;
+            }
+        }
+    }
+    if (in_fd >= 0) ::close(in_fd);
+    result.status = wait_for(pid, deadline, result.timed_out);
+    drain(out_pipe[0], result.out);
+    drain(err_pipe[0], result.err);
+    ::close(out_pipe[0]);
+    ::close(err_pipe[0]);
+    return result;
+}
+
+RunResult run_on_terminal(const RunOptions& options) {
+    RunResult result;
+    result.directory = options.directory.empty() ? make_temp_dir() : options.directory;
+    int master = -1, slave = -1;
+    termios settings{};
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return result;
+    ::tcgetattr(slave, &settings);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
+    settings.c_lflag |= ICANON;
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    settings.c_iflag &= ~static_cast<tcflag_t>(ICRNL | INLCR | IGNCR);
+    ::tcsetattr(slave, TCSANOW, &settings);
+    int err_pipe[2];
+    if (::pipe(err_pipe)) return result;
+    std::vector<std::string> storage;
+    std::vector<char*> argv = argument_vector(options, storage);
+
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        ::dup2(slave, 0);
+        ::dup2(slave, 1);
+        ::dup2(err_pipe[1], 2);
+        ::close(master);
+        ::close(slave);
+        ::close(err_pipe[0]);
+        ::close(err_pipe[1]);
+        exec_child(options, result.directory, argv.data());
+    }
+    ::close(slave);
+    ::close(err_pipe[1]);
+    set_nonblocking(master);
+    set_nonblocking(err_pipe[0]);
+
+    const auto deadline = Clock::now() + std::chrono::seconds(options.timeout_seconds);
+    std::vector<std::string> pieces = options.typed_lines;
+    if (!options.input.empty()) pieces.insert(pieces.begin(), options.input);
+    std::size_t next = 0;
+    auto last_output = Clock::now();
+    bool master_open = true, err_open = true;
+    while ((master_open || err_open) && Clock::now() < deadline) {
+        pollfd fds[2] = {{master, POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+        ::poll(fds, 2, 20);
+        std::size_t before = result.out.size() + result.err.size();
+        if (master_open) master_open = drain(master, result.out);
+        if (err_open) err_open = drain(err_pipe[0], result.err);
+        if (result.out.size() + result.err.size() != before) last_output = Clock::now();
+        // Type the next line once the program has been quiet for a while,
+        // that is, once it waits for input.
+        if (master_open && next < pieces.size() && Clock::now() - last_output > std::chrono::milliseconds(150)) {
+            result.shown_before_typing.push_back(result.out);
+            const std::string& piece = pieces[next++];
+            if (::write(master, piece.data(), piece.size()) < 0) break;
+            last_output = Clock::now();
+        }
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            drain(master, result.out);
+            drain(err_pipe[0], result.err);
+            result.status = decode_status(status);
+            ::close(master);
+            ::close(err_pipe[0]);
+            return result;
+        }
+    }
+    result.status = wait_for(pid, deadline, result.timed_out);
+    drain(master, result.out);
+    drain(err_pipe[0], result.err);
+    ::close(master);
+    ::close(err_pipe[0]);
+    return result;
+}
+
+}  // namespace e2e

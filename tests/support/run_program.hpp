@@ -1,0 +1,48 @@
+#pragma once
+// Runs the real raizes binary for end-to-end tests.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+struct RunOptions {
+    std::string input;                      // bytes fed to standard input
+    std::vector<std::string> arguments;     // command-line arguments
+    std::string directory;                  // working directory (empty: a new temporary one)
+    std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
+    bool keep_comspec = false;              // by default COMSPEC is removed
+    int timeout_seconds = 60;
+    // For run_on_terminal: the input is typed in pieces, each piece written
+    // once the program waits for input (after it printed everything so far).
+    std::vector<std::string> typed_lines;
+};
+
+struct RunResult {
+    std::string out;     // standard output (the terminal's bytes for run_on_terminal)
+    std::string err;     // standard error
+    int status = -1;     // exit status, or 128 + signal number
+    bool timed_out = false;
+    std::string directory;  // where it ran
+    // run_on_terminal: what the terminal had shown when each typed piece was
+    // sent, that is, while the program waited for that input.
+    std::vector<std::string> shown_before_typing;
+};
+
+// Standard input, output and error are pipes.
+RunResult run_program(const RunOptions& options);
+
+// Standard input and output are one pseudo-terminal in raw output mode with
+// echo off, so the bytes read back are exactly the program's own; standard
+// error is a pipe.
+RunResult run_on_terminal(const RunOptions& options);
+
+std::string make_temp_dir();
+std::string read_file(const std::string& path);
+bool file_exists(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);
+
+// Shows bytes with CR, LF and control characters spelled out, for messages.
+std::string visible(const std::string& bytes);
+
+}  // namespace e2e
