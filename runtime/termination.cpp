@@ -92,10 +92,9 @@ void raise_error(int message_number, Kind kind, std::string_view unit_name) {
 }
 
 void stop_program() {
-    io::Unit& console = io::console_output_unit();
-    io::settle_console_line(console);
+    if (io::console_units_created()) io::settle_console_line(io::console_output_unit());
     static constexpr char stop_text[] = "Stop - Program terminated.\r\n";
-    plat::write_all(console.out_handle, stop_text, sizeof stop_text - 1);
+    plat::write_all(plat::standard_output, stop_text, sizeof stop_text - 1);
     exit_sequence(0);
 }
 
@@ -103,7 +102,7 @@ void exit_sequence(int status) {
     g_exit_status = status;
     g_exiting = true;
     io::close_all_units();
-    io::settle_console_line(io::console_output_unit());
+    if (io::console_units_created()) io::settle_console_line(io::console_output_unit());
     end_process(status);
 }
 

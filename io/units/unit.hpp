@@ -73,6 +73,7 @@ struct Unit {
 // and standard output are both consoles, two otherwise.
 void create_console_units();
 bool single_console_unit();
+bool console_units_created();
 Unit& console_input_unit();
 Unit& console_output_unit();
 

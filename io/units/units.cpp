@@ -55,6 +55,8 @@ void create_console_units() {
 
 bool single_console_unit() { return g_units.console_out == nullptr; }
 
+bool console_units_created() { return g_units.console_in != nullptr; }
+
 Unit& console_input_unit() { return *g_units.console_in; }
 
 Unit& console_output_unit() { return g_units.console_out ? *g_units.console_out : *g_units.console_in; }

@@ -1,0 +1,98 @@
+#include "io/command/command.hpp"
+
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "io/chars/array.hpp"
+#include "io/chars/chars.hpp"
+#include "platform/process.hpp"
+#include "runtime/termination.hpp"
+
+namespace io {
+
+namespace {
+
+struct CommandState {
+    int last_error = 0;
+};
+
+thread_local CommandState t_command;
+
+int fail_command(CommandFailure reason) {
+    t_command.last_error = static_cast<int>(reason);
+    return -1;
+}
+
+CommandFailure failure_reason(plat::StartFailure failure) {
+    switch (failure) {
+        case plat::StartFailure::not_found: return CommandFailure::not_found;
+        case plat::StartFailure::not_executable: return CommandFailure::not_executable;
+        default: return CommandFailure::start_failed;
+    }
+}
+
+// Writes processor, " /c ", the first `n` characters of the command and a NUL
+// into `buffer`, which holds at least processor.size() + n + 5 bytes. Returns
+// the length of the line up to its first NUL.
+std::size_t write_command_line(char* buffer, std::string_view processor, const char* command, int n) {
+    char* p = buffer;
+    std::memcpy(p, processor.data(), processor.size());
+    p += processor.size();
+    std::memcpy(p, processor_switch.data(), processor_switch.size());
+    p += processor_switch.size();
+    if (n > 0) {
+        std::memcpy(p, command, static_cast<std::size_t>(n));
+        p += n;
+    }
+    *p = '\0';
+    return std::strlen(buffer);
+}
+
+// The command part of a line that starts with `processor` and " /c ".
+std::string_view command_part(std::string_view line, std::string_view processor) {
+    std::size_t start = processor.size() + processor_switch.size();
+    return start <= line.size() ? line.substr(start) : std::string_view{};
+}
+
+}  // namespace
+
+std::string build_command_line(std::string_view processor, const char* command, int length) {
+    int n = length_without_trailing_blanks(command, length);
+    std::string line(processor.size() + processor_switch.size() + static_cast<std::size_t>(n) + 1, '\0');
+    line.resize(write_command_line(line.data(), processor, command, n));
+    return line;
+}
+
+int run_command(const char* command, int length) {
+    int n = length_without_trailing_blanks(command, length);
+    if (n > longest_command) return fail_command(CommandFailure::too_long);
+
+    std::optional<std::string> comspec = plat::environment_variable(processor_variable.data());
+    if (comspec && comspec->size() > static_cast<std::size_t>(longest_processor_path))
+        return fail_command(CommandFailure::not_found);
+    std::string_view processor = comspec && !comspec->empty() ? std::string_view(*comspec) : default_processor;
+
+    char* buffer = static_cast<char*>(allocate_block(static_cast<std::size_t>(n) + command_line_overhead));
+    std::string_view line(buffer, write_command_line(buffer, processor, command, n));
+
+    plat::StartedProcess process;
+    try {
+        const std::string arguments[] = {std::string(processor), "/c", std::string(command_part(line, processor))};
+        release_block(buffer);
+        buffer = nullptr;
+        process = plat::start_process(arguments);
+    } catch (const std::bad_alloc&) {
+        release_block(buffer);
+        rt::raise_error(memory_refused_error, rt::Kind::general);
+    }
+    if (process.failure != plat::StartFailure::none) return fail_command(failure_reason(process.failure));
+
+    std::optional<int> code = plat::wait_for_exit(process);
+    if (!code) return fail_command(CommandFailure::start_failed);
+    return *code;
+}
+
+int last_command_error() { return t_command.last_error; }
+
+}  // namespace io

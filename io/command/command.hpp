@@ -1,0 +1,42 @@
+#pragma once
+// Runs one command line through the command processor and waits for it.
+#include <string>
+#include <string_view>
+
+namespace io {
+
+constexpr int longest_command = 1024;          // characters without trailing blanks
+constexpr int longest_processor_path = 260;
+// Room for the processor path, " /c " and the terminating NUL.
+constexpr int command_line_overhead = longest_processor_path + 4 + 1;
+constexpr std::string_view processor_variable = "COMSPEC";
+constexpr std::string_view default_processor = "cmd.exe";
+constexpr std::string_view processor_switch = " /c ";
+
+// Why run_command returned -1. These are the layer's own codes, kept apart
+// from the operating system's error numbers.
+enum class CommandFailure : int {
+    not_found = 2,       // processor path too long, or the processor not found
+    too_long = 7,        // the command is longer than longest_command
+    not_executable = 8,  // the processor is not something the system can run
+    start_failed = 12,   // any other reason the processor did not start
+};
+
+// The command (address, length; trailing blanks dropped, leading blanks kept)
+// runs as `processor /c command`, where the processor is the value of
+// COMSPEC, or cmd.exe when that is unset or empty. The text is one argument:
+// nothing is split, quoted or passed through a shell, and it ends at its
+// first NUL. Waits for the processor to end and returns its exit code, or -1
+// with the reason left for last_command_error(). A command-line buffer that
+// cannot be allocated ends the program (F6772).
+int run_command(const char* command, int length);
+
+// The reason (a CommandFailure value) of this thread's last failed
+// run_command; a successful call leaves it as it was. 0 before any failure.
+int last_command_error();
+
+// The command line as handed to the processor: the processor, " /c ", the
+// command without its trailing blanks, everything cut at the first NUL.
+std::string build_command_line(std::string_view processor, const char* command, int length);
+
+}  // namespace io
