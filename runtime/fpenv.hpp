@@ -1,0 +1,84 @@
+#pragma once
+// The floating-point environment of the run: invalid operations, divisions
+// by zero and overflows are trapped and reported; the exponential and the
+// real power are intrinsics with an error path of their own.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace rt {
+
+// Sets the arithmetic and the traps for the whole run; called once at
+// start-up, before the main program.
+void setup_floating_point();
+
+// The exponential and the real power x ** y. An error of the result ends the
+// program with a report naming the function, except underflow and partial
+// loss of significance, which let the library's result stand.
+double rt_exp(double x);
+double rt_pow(double x, double y);
+
+// Intrinsic numbers held while an intrinsic runs.
+inline constexpr std::int32_t intrinsic_exp = 34;
+inline constexpr std::int32_t intrinsic_pow = 36;
+
+enum class MathError : std::int32_t {
+    none = 0,
+    domain = 1,
+    sing = 2,
+    overflow = 3,
+    underflow = 4,
+    tloss = 5,
+    ploss = 6,
+};
+
+// What an intrinsic hands to the math-error hook.
+struct MathErrorRecord {
+    MathError type;
+    std::string_view name;  // the library's name: "exp", "pow"
+    double arg1;
+    double arg2;
+    double result;          // the library's result
+};
+
+// The error of a library result, judged from the arguments and the result.
+MathError classify_exp(double x, double result);
+MathError classify_pow(double x, double y, double result);
+
+// Returns true when the error is accepted (the library's result stands);
+// otherwise reports it and ends the program.
+bool math_error_hook(const MathErrorRecord& record);
+
+// The trap handler: returns (so that the operation resumes) only while an
+// intrinsic runs; otherwise reports the trap and ends the program. Safe in a
+// signal handler.
+void floating_point_trap(int trap_code);
+
+// A report message, built without allocation.
+struct ErrorMessage {
+    char text[64];
+    std::size_t length = 0;
+    std::string_view view() const { return {text, length}; }
+};
+
+// "floating-point error: " and the trap code's word.
+ErrorMessage trap_message(int trap_code);
+// The display name, ": ", the type's word and " error".
+ErrorMessage math_error_message(std::string_view display_name, MathError type);
+// The report number of a trap code (129 and up) or a math error type (1-6);
+// 0 for a code without one.
+int error_report_number(int code);
+
+// The run-time's floating-point state.
+struct FpState {
+    volatile std::int32_t intrinsic = 0;     // 34 or 36 while an intrinsic runs
+    volatile std::int32_t error_code = 0;    // math error type or trap code
+    char display_name[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    std::int32_t display_length = 0;
+    volatile bool report_in_progress = false;
+    bool division_sound = true;              // outcome of the divide-erratum test
+};
+
+FpState& fp_state();
+
+}  // namespace rt
