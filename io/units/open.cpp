@@ -1,0 +1,327 @@
+#include <climits>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "io/listio/console_output.hpp"
+#include "io/listio/list_input.hpp"
+#include "io/units/close_connection.hpp"
+#include "io/units/connection.hpp"
+#include "io/units/failure.hpp"
+#include "io/units/open_names.hpp"
+#include "io/units/open_settings.hpp"
+#include "platform/console.hpp"
+#include "platform/files.hpp"
+#include "runtime/termination.hpp"
+
+namespace io {
+
+namespace {
+
+constexpr int bad_unit_error = 314;
+constexpr int different_kind_error = 209;
+constexpr int connected_elsewhere_error = 413;
+constexpr int no_slot_error = 418;
+constexpr int not_found_error = 416;
+constexpr int no_memory_error = 700;
+constexpr int read_only_error = 421;
+
+// The longest typed line kept: 260 bytes with its CR LF.
+constexpr int typed_name_capacity = 258;
+
+// Command-line arguments already taken as file names by earlier opens.
+struct ArgumentState {
+    int next = 1;
+};
+
+ArgumentState g_arguments;
+
+int open_failure_number(plat::FileError error) {
+    switch (error) {
+        case plat::FileError::none: return 0;
+        case plat::FileError::not_found: return 416;
+        case plat::FileError::access_denied: return 414;
+        case plat::FileError::exists: return 415;
+        case plat::FileError::too_many_open: return 417;
+        case plat::FileError::bad_name: return 412;
+        case plat::FileError::no_memory: return 700;
+        case plat::FileError::no_space:
+        case plat::FileError::other: return 424;
+    }
+    return 424;
+}
+
+int write_failure_number(plat::WriteFailure failure) {
+    switch (failure) {
+        case plat::WriteFailure::none: return 0;
+        case plat::WriteFailure::no_space: return 422;
+        case plat::WriteFailure::access_denied: return 421;
+        case plat::WriteFailure::other: return 423;
+    }
+    return 423;
+}
+
+plat::FileAccess file_access(Action action) {
+    switch (action) {
+        case Action::read_write: return plat::FileAccess::read_write;
+        case Action::read: return plat::FileAccess::read;
+        case Action::write: return plat::FileAccess::write;
+    }
+    return plat::FileAccess::read_write;
+}
+
+std::string name_from_arguments() {
+    while (g_arguments.next < plat::argument_count()) {
+        const char* argument = plat::argument(g_arguments.next++);
+        std::string name = file_name_from_text(argument, static_cast<int>(std::strlen(argument)));
+        if (!name.empty()) return name;
+    }
+    return {};
+}
+
+// Asks on the console until a non-empty name is typed. The prompt ends
+// without a line end: the user types after it, and the line end of the
+// typed line ends the console line, so nothing is owed afterwards.
+std::string name_from_console(int number) {
+    Unit& console = console_output_unit();
+    const std::string prompt =
+        "File name missing or blank - please enter file name\r\nUNIT " + std::to_string(number) + "? ";
+    for (;;) {
+        settle_console_line(console);
+        write_through(console, prompt.data(), prompt.size());
+        char line[typed_name_capacity];
+        int length = read_console_line(line, typed_name_capacity);
+        std::string name = file_name_from_text(line, length);
+        if (!name.empty()) return name;
+    }
+}
+
+std::unique_ptr<Unit> new_unit(int buffer_size) {
+    std::unique_ptr<Unit> unit(new (std::nothrow) Unit);
+    if (!unit) fail(no_memory_error);
+    unit->buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(buffer_size)]);
+    if (!unit->buffer) fail(no_memory_error);
+    unit->buffer_size = buffer_size;
+    return unit;
+}
+
+// The buffer a connection gets: a console record for devices, a record for
+// direct access (formatted records with their CR LF), else the block.
+int buffer_size_of(const OpenSettings& settings, bool device) {
+    if (device) return console_buffer_size;
+    if (settings.access == Access::sequential) return settings.buffer_size;
+    long long size = settings.recl + (settings.kind == UnitKind::formatted_direct ? 2LL : 0LL);
+    if (size > INT_MAX) fail(no_memory_error);
+    return static_cast<int>(size);
+}
+
+struct OpenedHandle {
+    int handle = -1;
+    Action action = Action::read_write;
+    bool created = false;
+};
+
+// Opens with the action asked for, or read-write falling back to reading
+// only and then to writing only; the error of the last attempt is raised.
+OpenedHandle open_with_action(const char* path, plat::Creation creation, std::optional<Action> action) {
+    static constexpr Action fallbacks[] = {Action::read_write, Action::read, Action::write};
+    plat::FileError last = plat::FileError::other;
+    for (Action attempt : fallbacks) {
+        if (action && attempt != *action) continue;
+        plat::OpenedFile file = plat::open_file(path, creation, file_access(attempt));
+        if (file.error == plat::FileError::none)
+            return OpenedHandle{file.handle, attempt, creation == plat::Creation::create_new};
+        last = file.error;
+    }
+    fail(open_failure_number(last));
+}
+
+OpenedHandle open_named_file(const std::string& name, OpenStatus status, std::optional<Action> action) {
+    const char* path = name.c_str();
+    switch (status) {
+        case OpenStatus::old_file: return open_with_action(path, plat::Creation::open_existing, action);
+        case OpenStatus::new_file: return open_with_action(path, plat::Creation::create_new, action);
+        case OpenStatus::unknown:
+            return open_with_action(
+                path, plat::file_exists(path) ? plat::Creation::open_existing : plat::Creation::create_new, action);
+        case OpenStatus::replace: {
+            plat::FileError refused = plat::delete_file(path);
+            if (refused != plat::FileError::none && refused != plat::FileError::not_found)
+                fail(open_failure_number(refused));
+            return open_with_action(path, plat::Creation::create_new, action);
+        }
+        case OpenStatus::scratch: break;
+    }
+    fail(open_failure_number(plat::FileError::other));
+}
+
+OpenedHandle open_device(Device device, std::optional<Action> action) {
+    Action chosen = action.value_or(Action::read_write);
+    switch (device) {
+        case Device::console: return OpenedHandle{-1, chosen, false};
+        case Device::error: return OpenedHandle{plat::standard_error, chosen, false};
+        case Device::null: return open_with_action("/dev/null", plat::Creation::open_existing, action);
+        case Device::none:
+        case Device::unavailable: break;
+    }
+    fail(not_found_error);
+}
+
+// Blank, delimiter, pad and carriage control of a connection that stays.
+void change_settings(Unit& unit, const OpenSettings& settings) {
+    unit.blank_zero = settings.blank_zero;
+    unit.delim = settings.delim;
+    unit.pad = settings.pad;
+    unit.carriage_control = settings.carriage_control.value_or(unit.kind == UnitKind::console);
+}
+
+std::optional<plat::FileIdentity> identity_of(const Unit& unit) {
+    if (unit.kind == UnitKind::console) return std::nullopt;
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
+    return identity && identity->regular ? identity : std::nullopt;
+}
+
+// The connection a named file already has on a unit other than `number`.
+bool connected_elsewhere(int number, const plat::FileIdentity& identity) {
+    for (int i = 0; i < unit_slots; ++i) {
+        Unit* unit = table_slot(i);
+        if (!unit || unit->number == number) continue;
+        if (std::optional<plat::FileIdentity> other = identity_of(*unit); other && *other == identity) return true;
+    }
+    return false;
+}
+
+bool same_connection(const Unit& unit, Device device, const std::optional<plat::FileIdentity>& identity) {
+    if (device != Device::none) return unit.kind == UnitKind::console && device_of(unit.name) == device;
+    std::optional<plat::FileIdentity> current = identity_of(unit);
+    return identity && current && *current == *identity;
+}
+
+// The file name and whether it is a scratch file with a generated name.
+struct ChosenName {
+    std::string name;
+    bool scratch = false;
+};
+
+ChosenName choose_name(int number, const OpenSettings& settings, std::string name) {
+    if (settings.status == OpenStatus::scratch) return ChosenName{{}, true};
+    if (name.empty()) name = name_from_arguments();
+    if (name.empty()) name = name_from_console(number);
+    return ChosenName{console_alias(std::move(name)), false};
+}
+
+// The statement's work; failures throw IoFailure. `reported` holds the file
+// name being processed, which an error report names.
+void connect(int number, const OpenSpecifiers& specifiers, std::string& reported) {
+    if (specifiers.file.present()) reported = file_name_from_text(specifiers.file.text, specifiers.file.length);
+    ResolvedOpen resolved = resolve_open_specifiers(specifiers);
+    if (resolved.error) fail(resolved.error);
+    const OpenSettings& settings = resolved.settings;
+
+    Unit* current = find_connected(number);
+    if (!specifiers.file.present() && current) {
+        reported = current->name;
+        if (settings.kind != current->kind && current->kind != UnitKind::console) fail(different_kind_error);
+        change_settings(*current, settings);
+        return;
+    }
+
+    ChosenName chosen = choose_name(number, settings, reported);
+    reported = chosen.name;
+    const Device device = chosen.scratch ? Device::none : device_of(chosen.name);
+    if (device == Device::unavailable) fail(not_found_error);
+
+    std::optional<plat::FileIdentity> identity;
+    if (device == Device::none && !chosen.scratch) {
+        identity = plat::path_identity(chosen.name.c_str());
+        if (identity && !identity->regular) identity.reset();
+    }
+    if (identity && connected_elsewhere(number, *identity)) fail(connected_elsewhere_error);
+
+    const UnitKind kind = device != Device::none ? UnitKind::console : settings.kind;
+    if (current) {
+        if (same_connection(*current, device, identity)) {
+            if (kind != current->kind) fail(different_kind_error);
+            change_settings(*current, settings);
+            return;
+        }
+        reported = current->name;
+        std::string closed_name;
+        if (int error = disconnect_unit(number, current->default_close, closed_name)) fail(error);
+        reported = chosen.name;
+    }
+
+    const int slot = free_slot();
+    if (slot < 0) fail(no_slot_error);
+    std::unique_ptr<Unit> unit = new_unit(buffer_size_of(settings, device != Device::none));
+
+    OpenedHandle opened;
+    if (chosen.scratch) {
+        plat::OpenedFile file = plat::create_scratch_file(chosen.name);
+        if (file.error != plat::FileError::none) fail(open_failure_number(file.error));
+        opened = OpenedHandle{file.handle, settings.action.value_or(Action::read_write), true};
+        reported = chosen.name;
+    } else if (device != Device::none) {
+        opened = open_device(device, settings.action);
+    } else {
+        opened = open_named_file(chosen.name, settings.status, settings.action);
+    }
+
+    unit->number = number;
+    unit->name = chosen.name;
+    if (device == Device::console) {
+        unit->in_handle = console_input_unit().in_handle;
+        unit->out_handle = console_output_unit().out_handle;
+    } else {
+        unit->in_handle = opened.handle;
+        unit->out_handle = opened.handle;
+    }
+    unit->kind = kind;
+    unit->positioned_for_writing = opened.created;
+    unit->delete_on_close = chosen.scratch;
+    unit->default_close = chosen.scratch ? CloseStatus::remove : CloseStatus::keep;
+    unit->recl = settings.recl;
+    unit->record_number = 1;
+    unit->action = opened.action;
+    unit->share = settings.share;
+    change_settings(*unit, settings);
+
+    if (settings.at_end && device == Device::none) {
+        long long size = plat::file_size(opened.handle);
+        if (size > 0 && plat::seek_to(opened.handle, size)) {
+            unit->file_offset = size;
+            unit->positioned_for_writing = true;
+        }
+    }
+    put_in_slot(slot, std::move(unit));
+}
+
+}  // namespace
+
+int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
+    if (number < -32767 || number > 32767) return bad_unit_error;
+    std::string reported;
+    int error = 0;
+    try {
+        connect(number, specifiers, reported);
+    } catch (const IoFailure& failure) {
+        error = failure.message_number;
+    }
+    if (error == 0 || (flags & return_errors_flag)) return error;
+    rt::raise_error(error, rt::Kind::open, reported);
+}
+
+void prepare_for_writing(Unit& unit) {
+    if (unit.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return;
+    if (unit.action == Action::read) fail(read_only_error);
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
+    if (identity && identity->regular) {
+        plat::WriteFailure failure = plat::truncate_file(unit.out_handle, unit.file_offset + unit.position);
+        if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+        plat::seek_to(unit.out_handle, unit.file_offset);
+    }
+    unit.positioned_for_writing = true;
+}
+
+}  // namespace io

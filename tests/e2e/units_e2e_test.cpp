@@ -1,0 +1,64 @@
+// The report connection seen from outside: open and close failures end the
+// run with their report, before the viewer is started.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "support/run_program.hpp"
+
+namespace {
+
+const std::string bisection_input = "1\nraiz\n12 16\n0.1\n10\n";
+
+// A command processor that only notes that it was started.
+std::string recording_viewer(const std::string& directory) {
+    std::string path = directory + "/fake-cmd";
+    e2e::write_file(path, "#!/bin/sh\ntouch viewer-started\nexit 0\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+e2e::RunResult run_in(const std::string& directory, const std::string& input) {
+    e2e::RunOptions options;
+    options.input = input;
+    options.directory = directory;
+    options.environment = {{"COMSPEC", recording_viewer(directory)}};
+    return e2e::run_program(options);
+}
+
+TEST(ReportConnection, MissingDirectoryEndsTheRunBeforeAnyRecord) {
+    const std::string dir = e2e::make_temp_dir();
+    // Quoted, since a slash would end the list-directed input.
+    auto run = run_in(dir, "1\n'nowhere/raiz'\n12 16\n0.1\n10\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("\r\nrun-time error F6416: OPEN(nowhere/raiz.bis.txt)\r\n- ", 0), 0u)
+        << e2e::visible(run.err);
+    EXPECT_FALSE(e2e::file_exists(dir + "/nowhere"));
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+}
+
+TEST(ReportConnection, ADirectoryInThePlaceOfTheReportIsRefused) {
+    const std::string dir = e2e::make_temp_dir();
+    ASSERT_EQ(::mkdir((dir + "/raiz.bis.txt").c_str(), 0755), 0);
+    auto run = run_in(dir, bisection_input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("\r\nrun-time error F6412: OPEN(raiz.bis.txt)\r\n- ", 0), 0u) << e2e::visible(run.err);
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+}
+
+// The report fits the buffer, so the full device refuses it when the
+// report is closed; the run ends there and the viewer is not started.
+TEST(ReportConnection, AFullDeviceFailsTheCloseOfTheReport) {
+    const std::string dir = e2e::make_temp_dir();
+    ASSERT_EQ(::symlink("/dev/full", (dir + "/raiz.bis.txt").c_str()), 0);
+    auto run = run_in(dir, bisection_input);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("\r\nrun-time error F6422: CLOSE(raiz.bis.txt)\r\n- ", 0), 0u) << e2e::visible(run.err);
+    EXPECT_EQ(run.out.find("Stop - Program terminated."), std::string::npos);
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+}
+
+}  // namespace
