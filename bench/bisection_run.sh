@@ -7,7 +7,7 @@
 #   bench/bisection_run.sh [build directory] [nmax]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$here/build/default}
+build=$(cd "${1:-$here/build/default}" && pwd)
 nmax=${2:-1000000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

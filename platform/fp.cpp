@@ -110,21 +110,23 @@ void install_fp_trap_handler(FpTrapHandler handler) {
 
 int take_pending_fp_trap() {
     // x87 exceptions are reported at the next waiting instruction; SSE ones
-    // trap at once and leave nothing deferred.
+    // trap at once, so a flag still raised here was raised while masked.
     asm volatile("fwait" ::: "memory");
-    const int raised = std::fetestexcept(trapped_exceptions);
-    if (raised & FE_INVALID) return fp_trap_invalid;
-    if (raised & FE_DIVBYZERO) return fp_trap_divide_by_zero;
-    if (raised & FE_OVERFLOW) return fp_trap_overflow;
+    const unsigned raised = _mm_getcsr() & mxcsr_flags;
+    if (raised & _MM_EXCEPT_INVALID) return fp_trap_invalid;
+    if (raised & _MM_EXCEPT_DIV_ZERO) return fp_trap_divide_by_zero;
+    if (raised & _MM_EXCEPT_OVERFLOW) return fp_trap_overflow;
     return 0;
 }
 
 double call_with_fp_traps_held(double (*fn)(double, double), double x, double y) {
-    std::fenv_t saved;
-    std::feholdexcept(&saved);
+    // The math library computes doubles in SSE registers only, so holding
+    // the SSE traps is enough; MXCSR is cheap to save and restore, unlike
+    // the whole environment, and this runs once per exponential.
+    const unsigned saved = _mm_getcsr();
+    _mm_setcsr(saved | mxcsr_masks);
     const double result = fn(x, y);
-    std::feclearexcept(FE_ALL_EXCEPT);
-    std::fesetenv(&saved);
+    _mm_setcsr(saved & ~mxcsr_flags);
     return result;
 }
 

@@ -135,11 +135,28 @@ MathError classify_pow(double x, double y, double result) {
     return MathError::none;
 }
 
+// Arguments for which the library can raise nothing but inexact and returns
+// a normal number: the call needs neither held traps nor a classification.
+// The comparisons are quiet ones, false for a NaN, which takes the full path.
+bool exp_is_quiet(double x) { return std::isless(-700.0, x) && std::isless(x, 700.0); }
+bool square_is_quiet(double x, double y) {
+    const double magnitude = std::fabs(x);
+    return y == 2.0 && std::isless(1e-150, magnitude) && std::isless(magnitude, 1e150);
+}
+
 double rt_exp(double x) {
+    if (exp_is_quiet(x)) {
+        take_pending_trap();
+        return std::exp(x);
+    }
     return run_intrinsic(intrinsic_exp, "exp", library_exp, x, 0.0, classify_exp_of);
 }
 
 double rt_pow(double x, double y) {
+    if (square_is_quiet(x, y)) {
+        take_pending_trap();
+        return std::pow(x, y);
+    }
     return run_intrinsic(intrinsic_pow, "pow", library_pow, x, y, classify_pow);
 }
 

@@ -140,7 +140,7 @@ void settle_console_line(Unit& unit) {
 
 void list_write(Unit& unit, const QueuedStatement& statement) {
     if (unit.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
-    ListRecord record{unit};
+    ListRecord record{unit, {}};
     FieldText text;
     for (const QueuedItem& item : statement.items) {
         switch (item.type) {
