@@ -86,7 +86,13 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
         else if (!matches_keyword(advance, advance_length, "YES"))
             statement->begin_error = bad_advance_error;
     }
-    if (!statement->begin_error && format) compile_format(format, format_length, statement->format);
+    if (!statement->begin_error && format) {
+        try {
+            compile_format(format, format_length, statement->format);
+        } catch (const IoFailure& failure) {
+            statement->begin_error = failure.message_number;
+        }
+    }
     if (statement->begin_error) return settle_error(statement->begin_error, return_errors, unit);
     return 0;
 }
