@@ -28,6 +28,8 @@ struct QueuedStatement {
     int unit = 0;
     int begin_error = 0;  // an error of the begin call, raised at the end call
     CompiledFormat format;
+    std::string format_text;  // the text `format` was compiled from
+    int format_length = 0;    // and the length it was given with
     std::vector<QueuedItem> items;
     std::string texts;  // copies of the character items
 

@@ -1,6 +1,7 @@
 #include "io/format/statement.hpp"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 #include "io/format/queued_statement.hpp"
@@ -60,6 +61,21 @@ bool is_unformatted(UnitKind kind) {
            kind == UnitKind::unformatted_direct || kind == UnitKind::unformatted_sequential;
 }
 
+// A report writes the same few formats over and over; compiling is a pure
+// function of the text, so the compiled list of the level's last text is
+// used again when the next statement passes the very same bytes.
+void compile_for(QueuedStatement& statement, const char* format, int format_length) {
+    const std::size_t length = format_length >= 0 ? static_cast<std::size_t>(format_length) : std::strlen(format);
+    const std::string_view text(format, length);
+    const bool same_text = format_length == statement.format_length && text == statement.format_text;
+    if (same_text && !statement.format.bytes.empty()) return;
+    statement.format.bytes.clear();
+    statement.format_text.clear();
+    compile_format(format, format_length, statement.format);
+    statement.format_text.assign(text);
+    statement.format_length = format_length;
+}
+
 }  // namespace
 
 int begin_write(int unit, const char* format, int format_length, const char* advance, int advance_length,
@@ -77,7 +93,6 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     statement->begin_error = 0;
     statement->items.clear();
     statement->texts.clear();
-    statement->format.bytes.clear();
 
     if (!statement->default_unit && (unit < -32767 || unit > 32767)) statement->begin_error = bad_unit_error;
     if (!statement->begin_error && advance) {
@@ -88,7 +103,7 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     }
     if (!statement->begin_error && format) {
         try {
-            compile_format(format, format_length, statement->format);
+            compile_for(*statement, format, format_length);
         } catch (const IoFailure& failure) {
             statement->begin_error = failure.message_number;
         }
