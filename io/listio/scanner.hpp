@@ -1,0 +1,61 @@
+#pragma once
+// The scanner of list-directed input: the console unit's record buffer as a
+// source of characters, and the splitting of that stream into values.
+#include <cstdint>
+#include <string_view>
+
+#include "io/units/unit.hpp"
+
+namespace io {
+
+// The value text work area.
+constexpr int value_text_capacity = 260;
+
+enum class ValueMode : std::uint8_t { plain, parenthesised, quoted };
+
+// Kept from one item to the next within a statement.
+struct Scanner {
+    Unit* unit = nullptr;
+    bool console = false;  // standard input is a terminal: one typed line per read
+
+    char separator = ',';  // what ended the previous value
+    std::uint32_t repeat_pending = 0;  // compared without sign: a negative count never runs out
+
+    char text[value_text_capacity] = {};
+    int length = 0;  // characters of the value, also those beyond the work area
+    ValueMode mode = ValueMode::plain;
+    char quote = 0;
+    int comma_position = -1;  // of a parenthesised value; -1 for none
+    bool line_end = false;    // the last value was ended by the end of its line
+
+    int stored() const { return length < value_text_capacity ? length : value_text_capacity; }
+    std::string_view value_text() const { return {text, static_cast<std::size_t>(stored())}; }
+    bool too_long() const { return length > value_text_capacity; }
+};
+
+// Where the characters of a quoted value go as they are read: straight into
+// a character item, below its length. Null for numeric items.
+struct QuotedTarget {
+    char* text = nullptr;
+    int length = 0;
+};
+
+// Reads the next bytes of standard input into the unit's record buffer
+// (at most 132) and returns the first. Throws IoFailure.
+int refill(Unit& unit, bool console);
+// The next character of the record buffer, refilling it when it is used up.
+int next_character(Unit& unit, bool console);
+void step_back(Unit& unit);
+// Leaves the current line: on a terminal the buffer is discarded (after one
+// more line is read and dropped when nothing of the current one was read);
+// otherwise bytes are consumed up to and including the next LF.
+void take_next_record(Unit& unit, bool console);
+
+// The start of a statement: separator comma, no repeat count, no line end.
+void start_scanner(Scanner& scanner, Unit& unit, bool console);
+
+// Reads one value for one element. Returns true when a pending repeat count
+// gives the element the kept value again instead. Throws IoFailure.
+bool scan_value(Scanner& scanner, QuotedTarget target);
+
+}  // namespace io

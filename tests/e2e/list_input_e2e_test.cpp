@@ -1,0 +1,188 @@
+// List-directed console input through the real binary: the method number
+// and the base name as the main program reads them, from a pipe and from a
+// terminal. Values of reals and of the name are checked statement by
+// statement in the unit tests; here each input shape must end the run in
+// the right way and take the right number of lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/termination.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+const std::string menu =
+    "Informe o metodo de solucao escolhido:\r\n"
+    "1 - bissecao; 2 - falsa posicao; 3 - ponto fixo simples\r\n"
+    "4 - newton raphson; 5 - secante\r\n";
+const std::string after_name_prompt = menu + "Informe o nome do arquivo de saida\r\n";
+
+e2e::RunResult piped(const std::string& input) {
+    e2e::RunOptions options;
+    options.input = input;
+    return e2e::run_program(options);
+}
+
+e2e::RunResult typed(std::vector<std::string> lines) {
+    e2e::RunOptions options;
+    options.typed_lines = std::move(lines);
+    return e2e::run_on_terminal(options);
+}
+
+std::string read_error(int number) {
+    return "\r\nrun-time error F" + std::to_string(6000 + number) + ": READ(CON)\r\n- " +
+           std::string(rt::message_text(number)) + "\r\n";
+}
+
+void expect_silent_end(const e2e::RunResult& run, const std::string& input) {
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(after_name_prompt)) << e2e::visible(input);
+    EXPECT_EQ(e2e::visible(run.err), "") << e2e::visible(input);
+    EXPECT_EQ(run.status, 0) << e2e::visible(input);
+}
+
+// The method number failed: only the menu was shown.
+void expect_method_error(const e2e::RunResult& run, int number, const std::string& input) {
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number))) << e2e::visible(input);
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(menu)) << e2e::visible(input);
+    EXPECT_EQ(run.status, 1) << e2e::visible(input);
+}
+
+// The name failed after the method number was read.
+void expect_name_error(const e2e::RunResult& run, int number, const std::string& input) {
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number))) << e2e::visible(input);
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(after_name_prompt)) << e2e::visible(input);
+    EXPECT_EQ(run.status, 1) << e2e::visible(input);
+}
+
+TEST(ListInput, MethodNumberFormsOutsideTheMenu) {
+    // 9, 31 and null values (metodo stays 0) all end the run silently after
+    // the name has been read.
+    for (std::string line : {"9", "  +9  ", "9,", "9/", "16#1F", ",", "/", "9\r", "#FF", "-1"}) {
+        const std::string input = line + "\nraiz\n";
+        expect_silent_end(piped(input), input);
+    }
+}
+
+TEST(ListInput, MethodStatementTakesExactlyOneLine) {
+    // The rest of the line is dropped, so the name finds the end of input;
+    // with one more line it is read from there.
+    for (std::string first : {"9 4 5\n", "9,4\n", "9/4\n", "\n\n9\n", "   \n9\n", "9\r\n"}) {
+        expect_name_error(piped(first), 501, first);
+        expect_silent_end(piped(first + "raiz\n"), first + "raiz\n");
+    }
+}
+
+TEST(ListInput, MethodNumberErrors) {
+    struct Case {
+        std::string line;
+        int error;
+    } cases[] = {
+        {"3.0", 101},         {"abc", 101},          {"1e0", 101},          {"99999999999", 100},
+        {"2147483648", 100},  {"16#100000000", 100}, {"16#1#2", 302},       {"40#1", 303},
+        {"0*1", 502},         {"2*2*1", 503},        {"'9'", 504},          {"(9)", 504},
+        {std::string(300, '9'), 505},
+    };
+    for (const Case& c : cases) {
+        const std::string input = c.line + "\nraiz\n";
+        expect_method_error(piped(input), c.error, input);
+    }
+}
+
+TEST(ListInput, NameForms) {
+    const std::string seventy(70, 'n');
+    for (std::string line : {"meu arquivo", "'meu arquivo'", "a/b", "2*abc", "'it''s'", "relatorio", "C:\\dados\\raiz",
+                             seventy.c_str(), "\"aspas\"", ",", "/", "( a , b )"}) {
+        const std::string input = "9\n" + line + "\n";
+        expect_silent_end(piped(input), input);
+    }
+}
+
+TEST(ListInput, NameReadAsRepeatCount) {
+    const std::string input = "9\na*b\n";
+    expect_name_error(piped(input), 101, input);
+}
+
+TEST(ListInput, EndOfInputAtEachPrompt) {
+    expect_method_error(piped(""), 501, "");
+    expect_method_error(piped("\n\n"), 501, "\\n\\n");
+    expect_name_error(piped("9\n"), 501, "9\\n");
+    expect_name_error(piped("9\n  \n\n"), 501, "9 and blank lines");
+}
+
+TEST(ListInput, InputWithoutFinalLineEnd) {
+    expect_silent_end(piped("9\nraiz"), "9\\nraiz");
+    expect_name_error(piped("9"), 501, "9");
+}
+
+TEST(ListInput, LongUnquotedValueOnAPipe) {
+    // A 300-character name is cut to what fits; a 300-character number is
+    // refused rather than read as a different number.
+    std::string long_name;
+    for (int i = 0; i < 300; ++i) long_name += static_cast<char>('a' + i % 26);
+    const std::string input = "9\n" + long_name + "\n";
+    expect_silent_end(piped(input), input);
+
+    const std::string number = std::string(299, '0') + "9\nraiz\n";
+    expect_method_error(piped(number), 505, "300 digits");
+
+    // A single line of 100000 bytes is read through, 132 bytes at a time.
+    const std::string huge = "9\n" + std::string(100000, 'x') + "\n";
+    expect_silent_end(piped(huge), "a 100000-byte name");
+}
+
+TEST(ListInput, BinaryBytesAndNuls) {
+    const std::string binary("\0\x01\x02\x7f\x80\xfe\xff\x1b", 8);
+    const std::string as_name = "9\n" + binary + "\n";
+    expect_silent_end(piped(as_name), as_name);
+    const std::string nuls_name = "9\n" + std::string(200, '\0') + "\n";
+    expect_silent_end(piped(nuls_name), "9 and 200 NULs");
+
+    const std::string as_method = binary + "\nraiz\n";
+    expect_method_error(piped(as_method), 101, as_method);
+    const std::string nul_method = std::string("\0\n", 2) + "raiz\n";
+    expect_method_error(piped(nul_method), 101, nul_method);
+}
+
+TEST(ListInput, UnterminatedQuoteAtTheEndOfInput) {
+    for (std::string input : {"9\n'abc", "9\n'abc\n", "9\n'abc\ndef\n", "9\n\"abc''\n"}) {
+        expect_name_error(piped(input), 501, input);
+    }
+    // The quote may close on a later line (its first character skipped).
+    const std::string closed = "9\n'meu\nxarquivo'\n";
+    expect_silent_end(piped(closed), closed);
+}
+
+TEST(ListInput, TerminalLineOf131CharactersIsAccepted) {
+    auto run = typed({std::string(130, ' ') + "9\n", "raiz\n"});
+    EXPECT_EQ(e2e::visible(run.err), "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(e2e::visible(run.out), e2e::visible(after_name_prompt));
+}
+
+TEST(ListInput, TerminalLineOf132CharactersIsRefused) {
+    auto run = typed({std::string(131, ' ') + "9\n", "raiz\n"});
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(407)));
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(ListInput, TerminalNameLineOf132CharactersIsRefused) {
+    auto run = typed({"9\n", std::string(132, 'n') + "\n"});
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(407)));
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(ListInput, TerminalEndOfInputAtTheNamePrompt) {
+    auto run = typed({"9\n", "\x04"});
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(501)));
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST(ListInput, TerminalLettersForTheMethodNumber) {
+    auto run = typed({"abc\n"});
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(101)));
+    EXPECT_EQ(run.status, 1);
+}
+
+}  // namespace
