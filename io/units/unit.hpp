@@ -94,6 +94,8 @@ std::unique_ptr<Unit> take_from_slot(int index);
 void put_bytes(Unit& unit, const char* bytes, std::size_t count);
 void put_blanks(Unit& unit, std::size_t count);
 void flush_buffer(Unit& unit);
+// The same without throwing: returns 0 or the failure's message number.
+int flush_buffer_status(Unit& unit);
 // Passes bytes straight to the unit's output handle.
 void write_through(Unit& unit, const char* bytes, std::size_t count);
 

@@ -4,6 +4,8 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "platform/console.hpp"
+#include "platform/files.hpp"
+#include "runtime/termination.hpp"
 
 namespace io {
 
@@ -92,16 +94,20 @@ void put_in_slot(int index, std::unique_ptr<Unit> unit) { g_units.slots[index] =
 
 std::unique_ptr<Unit> take_from_slot(int index) { return std::move(g_units.slots[index]); }
 
-void flush_buffer(Unit& unit) {
-    if (unit.position == 0) return;
+int flush_buffer_status(Unit& unit) {
+    if (unit.position == 0) return 0;
     const int written = unit.position;
     // What could not be written is dropped, so that closing the unit later
     // does not fail a second time on the same bytes.
     unit.position = 0;
     unit.record_start = unit.record_start == written ? 0 : -1;
     unit.file_offset += written;
-    plat::WriteFailure failure = plat::write_all(unit.out_handle, unit.buffer.get(), static_cast<std::size_t>(written));
-    if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+    return write_failure_number(
+        plat::write_all(unit.out_handle, unit.buffer.get(), static_cast<std::size_t>(written)));
+}
+
+void flush_buffer(Unit& unit) {
+    if (int error = flush_buffer_status(unit)) fail(error);
 }
 
 void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
@@ -132,9 +138,21 @@ void write_through(Unit& unit, const char* bytes, std::size_t count) {
     if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
 }
 
+// The end of the program may run inside the floating-point trap handler:
+// each unit is disconnected with plain writes, closes and deletes, without
+// throwing and without freeing its record (the process ends right after).
 void close_all_units() {
-    for (int i = 0; i < unit_slots; ++i)
-        if (Unit* unit = table_slot(i)) close_unit(unit->number, nullptr, 0, 0);
+    for (int i = 0; i < unit_slots; ++i) {
+        Unit* unit = table_slot(i);
+        if (!unit) continue;
+        const bool keep = unit->default_close == CloseStatus::keep && !unit->delete_on_close;
+        const int error = keep ? flush_buffer_status(*unit) : 0;
+        if (unit->in_handle > plat::standard_error) plat::close_handle(unit->in_handle);
+        if (unit->out_handle > plat::standard_error && unit->out_handle != unit->in_handle)
+            plat::close_handle(unit->out_handle);
+        if (!keep && unit->kind != UnitKind::console) plat::delete_file(unit->name.c_str());
+        if (error) rt::raise_error(error, rt::Kind::close, unit->name);
+    }
 }
 
 }  // namespace io
