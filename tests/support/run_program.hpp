@@ -7,15 +7,15 @@
 namespace e2e {
 
 struct RunOptions {
-    std::string input;                      // bytes fed to standard input
-    std::vector<std::string> arguments;     // command-line arguments
-    std::string directory;                  // working directory (empty: a new temporary one)
-    std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
+    std::string input{};                    // bytes fed to standard input
+    std::vector<std::string> arguments{};     // command-line arguments
+    std::string directory{};                // working directory (empty: a new temporary one)
+    std::vector<std::pair<std::string, std::string>> environment{};  // added or replaced
     bool keep_comspec = false;              // by default COMSPEC is removed
     int timeout_seconds = 60;
     // For run_on_terminal: the input is typed in pieces, each piece written
     // once the program waits for input (after it printed everything so far).
-    std::vector<std::string> typed_lines;
+    std::vector<std::string> typed_lines{};
 };
 
 struct RunResult {
