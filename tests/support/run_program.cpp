@@ -219,6 +219,7 @@ RunResult run_on_terminal(const RunOptions& options) {
     if (!options.input.empty()) pieces.insert(pieces.begin(), options.input);
     std::size_t next = 0;
     auto last_output = Clock::now();
+    std::size_t shown_when_typed = 0;
     bool master_open = true, err_open = true;
     while ((master_open || err_open) && Clock::now() < deadline) {
         pollfd fds[2] = {{master, POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
@@ -227,9 +228,14 @@ RunResult run_on_terminal(const RunOptions& options) {
         if (master_open) master_open = drain(master, result.out);
         if (err_open) err_open = drain(err_pipe[0], result.err);
         if (result.out.size() + result.err.size() != before) last_output = Clock::now();
-        // Type the next line once the program has been quiet for a while,
-        // that is, once it waits for input.
-        if (master_open && next < pieces.size() && Clock::now() - last_output > std::chrono::milliseconds(150)) {
+        // Type the next line once the program waits for input: it has been
+        // quiet for a while after showing something new (a prompt), or
+        // quiet for long (a read that follows a read).
+        const auto quiet = Clock::now() - last_output;
+        const bool answered_prompt = result.out.size() + result.err.size() > shown_when_typed &&
+                                     quiet > std::chrono::milliseconds(150);
+        if (master_open && next < pieces.size() && (answered_prompt || quiet > std::chrono::milliseconds(1000))) {
+            shown_when_typed = result.out.size() + result.err.size();
             result.shown_before_typing.push_back(result.out);
             const std::string& piece = pieces[next++];
             if (::write(master, piece.data(), piece.size()) < 0) break;
