@@ -1,0 +1,58 @@
+// Report rows through the format compiler and the record writer: one
+// statement per row, the format compiled anew each time.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "io/format/compiled_format.hpp"
+#include "io/format/queued_statement.hpp"
+#include "io/units/unit.hpp"
+
+namespace {
+
+io::Unit scratch_file_unit(std::FILE* file) {
+    io::Unit unit;
+    unit.kind = io::UnitKind::formatted_sequential;
+    unit.out_handle = fileno(file);
+    unit.buffer = std::make_unique<char[]>(io::file_buffer_size);
+    unit.buffer_size = io::file_buffer_size;
+    unit.positioned_for_writing = true;
+    return unit;
+}
+
+void BM_TableRow(benchmark::State& state) {
+    std::FILE* file = std::tmpfile();
+    io::Unit unit = scratch_file_unit(file);
+    io::QueuedStatement statement;
+    statement.has_format = true;
+    statement.items.resize(3, io::QueuedItem{io::ItemType::real8});
+    statement.items[0].type = io::ItemType::integer4;
+    int row = 0;
+    for (auto _ : state) {
+        io::compile_format("(I5,2(1P,E25.15))", -1, statement.format);
+        statement.items[0].integer = ++row;
+        statement.items[1].real = 14.0 + row * 1e-7;
+        statement.items[2].real = 1.0 / row;
+        io::format_write(unit, statement);
+    }
+    io::flush_buffer(unit);
+    std::fclose(file);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TableRow);
+
+void BM_CompileHeader(benchmark::State& state) {
+    const char* header =
+        "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da bisse\xE7\xE3o',2/,'Intervalo\tinicial:',1/,"
+        "'a = ',1P,E25.15,1/,'b = ',1P,E25.15,1/,'toler\xE2ncia admitida: ',1P,E25.15,1/,"
+        "'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
+    io::CompiledFormat compiled;
+    for (auto _ : state) {
+        io::compile_format(header, -1, compiled);
+        benchmark::DoNotOptimize(compiled.bytes.data());
+    }
+}
+BENCHMARK(BM_CompileHeader);
+
+}  // namespace

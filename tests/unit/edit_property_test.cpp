@@ -1,0 +1,417 @@
+// The report field 1P,E25.15 and the 17-digit conversion against an exact
+// reference: the decimal expansion of the double by big-integer arithmetic,
+// then the two roundings digit by digit.
+#include "io/format/edit.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- Reference ------------------------------------------------------------
+
+// A natural number in base 10^9, least significant limb first.
+using Limbs = std::vector<std::uint32_t>;
+constexpr std::uint64_t limb_base = 1000000000;
+
+void multiply_small(Limbs& n, std::uint64_t factor) {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : n) {
+        const std::uint64_t t = limb * factor + carry;
+        limb = static_cast<std::uint32_t>(t % limb_base);
+        carry = t / limb_base;
+    }
+    while (carry != 0) {
+        n.push_back(static_cast<std::uint32_t>(carry % limb_base));
+        carry /= limb_base;
+    }
+}
+
+// The leading digits (at least 18, padded with '0') of the exact decimal
+// expansion of a finite non-zero magnitude, and x with value = 0.ddd... x 10^x.
+struct Expansion {
+    std::string leading;
+    int exponent;
+};
+
+Expansion exact_expansion(double magnitude) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
+    const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+    const int binary_exponent = biased == 0 ? -1074 : biased - 1075;
+
+    Limbs n;
+    for (std::uint64_t m = mantissa; m != 0; m /= limb_base) n.push_back(static_cast<std::uint32_t>(m % limb_base));
+    int decimal_shift = 0;
+    if (binary_exponent >= 0) {
+        for (int left = binary_exponent; left > 0; left -= 29) multiply_small(n, std::uint64_t{1} << std::min(left, 29));
+    } else {
+        // m x 2^-j = m x 5^j x 10^-j
+        constexpr std::uint64_t five_13 = 1220703125;
+        int left = -binary_exponent;
+        for (; left >= 13; left -= 13) multiply_small(n, five_13);
+        std::uint64_t rest = 1;
+        for (; left > 0; --left) rest *= 5;
+        multiply_small(n, rest);
+        decimal_shift = binary_exponent;
+    }
+
+    Expansion x;
+    x.leading = std::to_string(n.back());
+    const int total = static_cast<int>(x.leading.size()) + 9 * static_cast<int>(n.size() - 1);
+    for (std::size_t i = n.size() - 1; i-- > 0 && x.leading.size() < 20;) {
+        char limb[16];
+        std::snprintf(limb, sizeof limb, "%09u", static_cast<unsigned>(n[i]));
+        x.leading += limb;
+    }
+    x.leading.resize(std::max<std::size_t>(x.leading.size(), 20), '0');
+    x.exponent = total + decimal_shift;
+    return x;
+}
+
+// Adds one in the last digit; false when the carry runs out of the first.
+bool add_one(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return true;
+        }
+        digits[i] = '0';
+    }
+    return false;
+}
+
+struct Conversion {
+    char sign;
+    std::string digits;
+    int exponent;
+    const char* nonfinite;  // null for finite values
+};
+
+const char* reference_nonfinite_text(std::uint64_t bits) {
+    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
+    if (fraction == 0) return "1#INF";
+    if ((fraction >> 51) == 0) return "1#SNAN";
+    if (bits == 0xFFF8000000000000u) return "1#IND";
+    return "1#QNAN";
+}
+
+// 17 significant digits, the 18th digit of the exact value deciding.
+Conversion reference_conversion(double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Conversion c{(bits >> 63) != 0 ? '-' : ' ', "0", 0, nullptr};
+    if (((bits >> 52) & 0x7FF) == 0x7FF) {
+        c.nonfinite = reference_nonfinite_text(bits);
+        return c;
+    }
+    if (value == 0.0) {
+        c.sign = ' ';
+        return c;
+    }
+    const Expansion x = exact_expansion(std::fabs(value));
+    c.digits = x.leading.substr(0, 17);
+    c.exponent = x.exponent;
+    if (x.leading[17] >= '5' && !add_one(c.digits)) {
+        c.digits = "1";
+        ++c.exponent;
+    }
+    while (c.digits.size() > 1 && c.digits.back() == '0') c.digits.pop_back();
+    return c;
+}
+
+// 1P,E25.15 from the 17-digit string, the 17th digit deciding the 16th.
+std::string reference_report_field(double value) {
+    const Conversion c = reference_conversion(value);
+    if (c.nonfinite != nullptr) {
+        std::string text = c.nonfinite;
+        text.resize(25, '.');
+        return text;
+    }
+    std::string shown = c.digits;
+    int x = c.exponent;
+    if (shown.size() > 16) {
+        const bool up = shown[16] >= '5';
+        shown.resize(16);
+        if (up && !add_one(shown)) {
+            shown = "1";
+            ++x;
+        }
+    }
+    shown.resize(16, '0');
+    const int exponent = c.digits == "0" ? 0 : x - 1;
+    std::string text = c.sign == '-' ? "-" : "";
+    text += shown[0];
+    text += '.';
+    text += shown.substr(1);
+    char exponent_text[16];
+    if (exponent >= -99 && exponent <= 99)
+        std::snprintf(exponent_text, sizeof exponent_text, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    else
+        std::snprintf(exponent_text, sizeof exponent_text, "%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    text += exponent_text;
+    return std::string(25 - text.size(), ' ') + text;
+}
+
+// ---- Value sets -------------------------------------------------------------
+
+struct Category {
+    const char* name;
+    std::vector<double> values;
+};
+
+using Random = std::mt19937_64;
+
+double with_random_sign(double v, Random& rng) { return (rng() & 1) != 0 ? -v : v; }
+
+double bits_to_double(std::uint64_t bits) { return std::bit_cast<double>(bits); }
+
+// Adds v and its n neighbours on each side.
+void add_neighbourhood(std::vector<double>& out, double v, int n) {
+    out.push_back(v);
+    double below = v;
+    double above = v;
+    for (int i = 0; i < n; ++i) {
+        below = std::nextafter(below, -INFINITY);
+        above = std::nextafter(above, INFINITY);
+        out.push_back(below);
+        out.push_back(above);
+    }
+}
+
+double parse(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+std::string random_digits(Random& rng, int count) {
+    std::string s;
+    s += static_cast<char>('1' + rng() % 9);
+    for (int i = 1; i < count; ++i) s += static_cast<char>('0' + rng() % 10);
+    return s;
+}
+
+Category random_bit_patterns(Random& rng) {
+    Category c{"random bit patterns", {}};
+    for (int i = 0; i < 300000; ++i) c.values.push_back(bits_to_double(rng()));
+    return c;
+}
+
+Category near_powers_of_ten() {
+    Category c{"near powers of ten", {}};
+    for (int q = -323; q <= 308; ++q) {
+        add_neighbourhood(c.values, parse("1e" + std::to_string(q)), 40);
+        for (int k = 2; k <= 9; ++k) add_neighbourhood(c.values, parse(std::to_string(k) + "e" + std::to_string(q)), 5);
+    }
+    return c;
+}
+
+// The doubles nearest to decimals that lie exactly halfway at the 17th or
+// the 18th digit, with their neighbours.
+Category near_decimal_halfway(Random& rng) {
+    Category c{"near decimal halfway points", {}};
+    for (int i = 0; i < 100000; ++i) {
+        const int kept = i % 2 == 0 ? 16 : 17;
+        const std::string digits = random_digits(rng, kept) + "5";
+        const int q = static_cast<int>(rng() % 650) - 340;
+        const double v = parse(digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(q));
+        add_neighbourhood(c.values, with_random_sign(v, rng), 1);
+    }
+    return c;
+}
+
+// Doubles m x 2^-j whose exact expansion m x 5^j has exactly 17 or 18 digits
+// ending in 5: exact ties for the 16-digit and the 17-digit rounding.
+Category exact_ties(Random& rng) {
+    Category c{"exact ties", {}};
+    const std::uint64_t limit = std::uint64_t{1} << 53;
+    for (int digits : {17, 18}) {
+        std::uint64_t low_bound = 1;
+        for (int i = 1; i < digits; ++i) low_bound *= 10;
+        const std::uint64_t high_bound = low_bound * 10 - 1;
+        std::uint64_t five_j = 1;
+        for (int j = 1; j <= 27; ++j) {
+            five_j *= 5;
+            if (five_j > high_bound) break;
+            const std::uint64_t lo = (low_bound + five_j - 1) / five_j;
+            const std::uint64_t hi = std::min(high_bound / five_j, limit - 1);
+            if (lo > hi) continue;
+            for (int i = 0; i < 1000; ++i) {
+                const std::uint64_t m = (lo + rng() % (hi - lo + 1)) | 1;
+                if (m > hi) continue;
+                c.values.push_back(with_random_sign(std::ldexp(static_cast<double>(m), -j), rng));
+            }
+        }
+    }
+    return c;
+}
+
+// Doubles whose exact value lies within a few units of the 19th digit of a
+// 17-digit midpoint (chosen by their 20-digit correct rounding).
+Category near_binary_midpoints(Random& rng) {
+    Category c{"near 17-digit midpoints", {}};
+    while (c.values.size() < 60000) {
+        const std::uint64_t bits = rng() & 0x7FFFFFFFFFFFFFFFu;
+        const double v = bits_to_double(bits);
+        if (!std::isfinite(v) || v == 0.0) continue;
+        char buf[40];
+        std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 19);
+        const std::string tail(buf + 18, 2);  // digits 18 and 19
+        if (tail == "49" || tail == "50") c.values.push_back(with_random_sign(v, rng));
+    }
+    return c;
+}
+
+// Values whose 16- or 17-digit rounding runs a carry through a string of
+// nines, into a new leading digit or not.
+Category carries(Random& rng) {
+    Category c{"carries through nines", {}};
+    for (int i = 0; i < 30000; ++i) {
+        const char lead = i % 3 == 0 ? '9' : static_cast<char>('1' + rng() % 9);
+        std::string digits(1, lead);
+        digits += std::string(static_cast<std::size_t>(14 + rng() % 2), '9');
+        digits += static_cast<char>('4' + rng() % 6);
+        digits += random_digits(rng, 3);
+        const int q = static_cast<int>(rng() % 640) - 330;
+        const double v = parse(digits.substr(0, 1) + "." + digits.substr(1) + "e" + std::to_string(q));
+        add_neighbourhood(c.values, with_random_sign(v, rng), 1);
+    }
+    return c;
+}
+
+Category denormals(Random& rng) {
+    Category c{"denormals", {}};
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint64_t fraction = rng() & 0x000FFFFFFFFFFFFFu;
+        c.values.push_back(with_random_sign(bits_to_double(fraction), rng));
+    }
+    for (std::uint64_t f = 1; f <= 1000; ++f) {
+        c.values.push_back(bits_to_double(f));
+        c.values.push_back(-bits_to_double(0x0010000000000000u - f));
+    }
+    return c;
+}
+
+Category extremes() {
+    Category c{"zeros, extremes, non-finite", {}};
+    const double notable[] = {0.0,
+                               -0.0,
+                               std::numeric_limits<double>::max(),
+                               std::numeric_limits<double>::min(),
+                               std::numeric_limits<double>::denorm_min(),
+                               1.0,
+                               INFINITY,
+                               bits_to_double(0xFFF8000000000000u),
+                               bits_to_double(0x7FF8000000000000u),
+                               bits_to_double(0x7FF0000000000001u),
+                               bits_to_double(0xFFF0000000000001u),
+                               bits_to_double(0xFFF8000000000001u)};
+    for (double v : notable) {
+        add_neighbourhood(c.values, v, 1000);
+        add_neighbourhood(c.values, -v, 10);
+    }
+    return c;
+}
+
+Category report_range(Random& rng) {
+    Category c{"log-uniform 1e-30..1e30", {}};
+    std::uniform_real_distribution<double> exponent(-30.0, 30.0);
+    for (int i = 0; i < 100000; ++i) c.values.push_back(with_random_sign(std::pow(10.0, exponent(rng)), rng));
+    return c;
+}
+
+std::vector<Category> all_categories() {
+    Random rng(20240611);
+    std::vector<Category> all;
+    all.push_back(random_bit_patterns(rng));
+    all.push_back(near_powers_of_ten());
+    all.push_back(near_decimal_halfway(rng));
+    all.push_back(exact_ties(rng));
+    all.push_back(near_binary_midpoints(rng));
+    all.push_back(carries(rng));
+    all.push_back(denormals(rng));
+    all.push_back(extremes());
+    all.push_back(report_range(rng));
+    return all;
+}
+
+// ---- Checks ---------------------------------------------------------------
+
+std::string hex_bits(double v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%016llx", static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(v)));
+    return buf;
+}
+
+std::string edited_report_field(double value) {
+    io::FieldText text;
+    io::edit_real(value, io::RealKind::real8, 25, 15, 2, 1, false, io::RealForm::exponent, text);
+    const io::FittedField f = io::fit_field(text, 25);
+    return std::string(static_cast<std::size_t>(f.leading_blanks), ' ') + std::string(f.body);
+}
+
+std::string conversion_text(char sign, const std::string& digits, int exponent, const char* nonfinite) {
+    if (nonfinite != nullptr) return std::string(1, sign) + nonfinite;
+    return std::string(1, sign) + "0." + digits + "E" + std::to_string(exponent);
+}
+
+TEST(EditProperty, ReportFieldAndConversionMatchTheExactReference) {
+    const std::vector<Category> categories = all_categories();
+    std::size_t total = 0;
+    std::size_t ties_and_midpoints = 0;
+    std::string report;
+    std::size_t mismatches = 0;
+    for (const Category& category : categories) {
+        std::size_t category_mismatches = 0;
+        for (double v : category.values) {
+            const Conversion expected = reference_conversion(v);
+            const io::DecimalDigits got = io::to_decimal_digits(v);
+            const std::string want_conversion =
+                conversion_text(expected.sign, expected.digits, expected.exponent, expected.nonfinite);
+            const std::string got_conversion =
+                got.finite ? conversion_text(got.sign, std::string(got.digits, static_cast<std::size_t>(got.count)),
+                                             got.exponent, nullptr)
+                           : conversion_text(got.sign, "", 0, got.nonfinite_text);
+            const std::string want_field = reference_report_field(v);
+            const std::string got_field = edited_report_field(v);
+            if (want_conversion != got_conversion || want_field != got_field) {
+                if (++category_mismatches <= 5)
+                    report += std::string(category.name) + " " + hex_bits(v) + ": want [" + want_conversion + "] [" +
+                              want_field + "], got [" + got_conversion + "] [" + got_field + "]\n";
+            }
+        }
+        mismatches += category_mismatches;
+        total += category.values.size();
+        if (std::string(category.name) == "exact ties" || std::string(category.name) == "near 17-digit midpoints")
+            ties_and_midpoints += category.values.size();
+    }
+    EXPECT_GE(total, 1000000u);
+    EXPECT_GE(ties_and_midpoints, 80000u);
+    EXPECT_EQ(mismatches, 0u) << report;
+}
+
+// The reference itself on values whose expansions are known by hand.
+TEST(EditProperty, ReferenceKnowsKnownExpansions) {
+    EXPECT_EQ(exact_expansion(0.5).leading.substr(0, 3), "500");
+    EXPECT_EQ(exact_expansion(0.5).exponent, 0);
+    EXPECT_EQ(exact_expansion(1024.0).leading.substr(0, 5), "10240");
+    EXPECT_EQ(exact_expansion(1024.0).exponent, 4);
+    EXPECT_EQ(exact_expansion(0.1).leading.substr(0, 20), "10000000000000000555");
+    EXPECT_EQ(exact_expansion(std::numeric_limits<double>::denorm_min()).leading.substr(0, 20),
+              "49406564584124654417");
+    EXPECT_EQ(exact_expansion(std::numeric_limits<double>::denorm_min()).exponent, -323);
+    EXPECT_EQ(exact_expansion(std::numeric_limits<double>::max()).leading.substr(0, 20), "17976931348623157081");
+    EXPECT_EQ(exact_expansion(std::numeric_limits<double>::max()).exponent, 309);
+    EXPECT_EQ(reference_report_field(9.900370915320932), "    9.900370915320933E+00");
+    EXPECT_EQ(reference_report_field(-1.0E-100), "   -1.000000000000000-100");
+}
+
+}  // namespace
