@@ -163,7 +163,18 @@ void emit_repeated(WriteState& s, char c, std::size_t count) {
 }
 
 void emit_field(WriteState& s, const FittedField& fitted) {
-    emit_repeated(s, ' ', static_cast<std::size_t>(std::max(fitted.leading_blanks, 0)));
+    const std::size_t blanks = static_cast<std::size_t>(std::max(fitted.leading_blanks, 0));
+    std::string& record = s.record;
+    if (s.pending_blanks == 0 && s.column == record.size()) {
+        // The usual case, a field at the end of the record: one resize.
+        const std::size_t start = record.size();
+        record.resize(start + blanks + fitted.body.size());
+        std::memset(record.data() + start, ' ', blanks);
+        std::memcpy(record.data() + start + blanks, fitted.body.data(), fitted.body.size());
+        s.column = record.size();
+        return;
+    }
+    emit_repeated(s, ' ', blanks);
     emit(s, fitted.body.data(), fitted.body.size());
 }
 

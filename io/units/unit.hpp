@@ -13,7 +13,10 @@ constexpr int default_input_unit = -33000;
 constexpr int console_unit_number = INT_MIN;
 constexpr int unit_slots = 61;
 constexpr int console_buffer_size = 132;
-constexpr int file_buffer_size = 1024;
+// A file unit's buffer when no BLOCKSIZE is given. Each full buffer is one
+// hand-over to the OS; at 64 KiB a report of a million rows costs about a
+// thousand writes instead of fifty thousand.
+constexpr int file_buffer_size = 64 * 1024;
 
 enum class UnitKind : int {
     internal = 0,

@@ -22,6 +22,8 @@ constexpr const char* crlf = "\r\n";
 // A formatted sequential unit on a new temporary file.
 class FileUnit {
 public:
+    static constexpr int small_buffer = 1024;
+
     FileUnit() {
         char name[] = "/tmp/format_writer_XXXXXX";
         fd_ = mkstemp(name);
@@ -31,8 +33,9 @@ public:
         unit.kind = io::UnitKind::formatted_sequential;
         unit.in_handle = fd_;
         unit.out_handle = fd_;
-        unit.buffer = std::make_unique<char[]>(io::file_buffer_size);
-        unit.buffer_size = io::file_buffer_size;
+        // A small buffer, so that long records cross its end.
+        unit.buffer = std::make_unique<char[]>(small_buffer);
+        unit.buffer_size = small_buffer;
         unit.positioned_for_writing = true;
     }
     ~FileUnit() {

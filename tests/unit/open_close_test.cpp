@@ -263,7 +263,7 @@ TEST(OpenSettings, DefaultsOfTheReportConnection) {
     EXPECT_EQ(resolved.settings.status, io::OpenStatus::unknown);
     EXPECT_EQ(resolved.settings.kind, io::UnitKind::formatted_sequential);
     EXPECT_EQ(resolved.settings.recl, 1024);
-    EXPECT_EQ(resolved.settings.buffer_size, 1024);
+    EXPECT_EQ(resolved.settings.buffer_size, io::file_buffer_size);
     EXPECT_FALSE(resolved.settings.action.has_value());
     EXPECT_FALSE(resolved.settings.at_end);
     EXPECT_FALSE(resolved.settings.blank_zero);
@@ -318,13 +318,13 @@ TEST(OpenSettings, ActionComesFromActionElseMode) {
 }
 
 TEST(OpenSettings, BlockSizeRoundsUpToHalfKilobytes) {
-    EXPECT_EQ(io::buffer_size_for(std::nullopt), 1024);
+    EXPECT_EQ(io::buffer_size_for(std::nullopt), io::file_buffer_size);
     EXPECT_EQ(io::buffer_size_for(1), 512);
     EXPECT_EQ(io::buffer_size_for(512), 512);
     EXPECT_EQ(io::buffer_size_for(513), 1024);
     EXPECT_EQ(io::buffer_size_for(4000), 4096);
-    EXPECT_EQ(io::buffer_size_for(0), 1024);
-    EXPECT_EQ(io::buffer_size_for(-5), 1024);
+    EXPECT_EQ(io::buffer_size_for(0), io::file_buffer_size);
+    EXPECT_EQ(io::buffer_size_for(-5), io::file_buffer_size);
     EXPECT_EQ(io::buffer_size_for(2147483136), 2147483136);
     EXPECT_EQ(io::buffer_size_for(2147483647), 2147483136);
 }
@@ -422,7 +422,7 @@ TEST_F(OpenClose, MissingFileIsCreatedAndHoldsExactlyTheRecords) {
     ASSERT_EQ(unit, io::find_connected(report_unit));
     EXPECT_EQ(unit->name, name);
     EXPECT_EQ(unit->kind, io::UnitKind::formatted_sequential);
-    EXPECT_EQ(unit->buffer_size, 1024);
+    EXPECT_EQ(unit->buffer_size, io::file_buffer_size);
     EXPECT_EQ(unit->recl, 1024);
     EXPECT_EQ(unit->action, io::Action::read_write);
     EXPECT_EQ(unit->default_close, io::CloseStatus::keep);
