@@ -17,10 +17,8 @@ void bissecao(const char* nome, int nome_length) {
 
     escreve("Informe as extremidades do intervalo considerado [a, b]:");
     le_reais(a, b);
-    escreve("Informe a tolerancia admitida");
-    le_real(tol);
-    escreve("Informe o numero maximo de iteracoes");
-    le_inteiro(nmax);
+    pergunta_tolerancia(tol);
+    pergunta_limite(nmax);
 
     obtem_iterados(p, 1, nmax, 1);
     abre_relatorio(relatorio, nome, nome_length, ".bis.txt", formato_bissecao, {a, b, tol}, nmax);

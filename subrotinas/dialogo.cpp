@@ -37,4 +37,14 @@ void le_texto(char* texto, int comprimento) {
     io::end_read();
 }
 
+void pergunta_tolerancia(double& tol) {
+    escreve("Informe a tolerancia admitida");
+    le_real(tol);
+}
+
+void pergunta_limite(std::int32_t& nmax) {
+    escreve("Informe o numero maximo de iteracoes");
+    le_inteiro(nmax);
+}
+
 }  // namespace subrotinas

@@ -12,4 +12,9 @@ void le_real(double& valor);
 void le_reais(double& primeiro, double& segundo);
 void le_texto(char* texto, int comprimento);
 
+// The two questions every method asks: the tolerance, then the maximum
+// number of iterations.
+void pergunta_tolerancia(double& tol);
+void pergunta_limite(std::int32_t& nmax);
+
 }  // namespace subrotinas

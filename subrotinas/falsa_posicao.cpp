@@ -47,10 +47,8 @@ void falsa_posicao(const char* nome, int nome_length) {
 
     escreve("Informe as extremidades do intervalo considerado [p0, p1]:");
     le_reais(x.p0, x.p1);
-    escreve("Informe a tolerancia admitida");
-    le_real(tol);
-    escreve("Informe o numero maximo de iteracoes");
-    le_inteiro(nmax);
+    pergunta_tolerancia(tol);
+    pergunta_limite(nmax);
 
     obtem_iterados(p, 1, nmax, 1);
     abre_relatorio(relatorio, nome, nome_length, ".fp.txt", formato_falsa_posicao, {x.p0, x.p1, tol}, nmax);

@@ -15,10 +15,8 @@ void newton_raphson(const char* nome, int nome_length) {
     static io::ArrayDescriptor p;
     static Relatorio relatorio;
 
-    escreve("Informe a tolerancia admitida");
-    le_real(tol);
-    escreve("Informe o numero maximo de iteracoes");
-    le_inteiro(nmax);
+    pergunta_tolerancia(tol);
+    pergunta_limite(nmax);
     obtem_iterados(p, 0, nmax, 0);
     escreve("Informe a estimativa inicial (p0):");
     le_real(p(0));

@@ -15,10 +15,8 @@ void secante(const char* nome, int nome_length) {
     static io::ArrayDescriptor p;
     static Relatorio relatorio;
 
-    escreve("Informe a tolerancia admitida");
-    le_real(tol);
-    escreve("Informe o numero maximo de iteracoes");
-    le_inteiro(nmax);
+    pergunta_tolerancia(tol);
+    pergunta_limite(nmax);
     obtem_iterados(p, 0, std::int64_t{nmax} + 1, 1);
     escreve("Informe as estimativas iniciais (p0 e p1):");
     le_reais(p(0), p(1));

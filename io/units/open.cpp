@@ -9,6 +9,7 @@
 #include "io/units/close_connection.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
+#include "io/units/write_failure.hpp"
 #include "io/units/open_names.hpp"
 #include "io/units/open_settings.hpp"
 #include "platform/console.hpp"
@@ -50,16 +51,6 @@ int open_failure_number(plat::FileError error) {
         case plat::FileError::other: return 424;
     }
     return 424;
-}
-
-int write_failure_number(plat::WriteFailure failure) {
-    switch (failure) {
-        case plat::WriteFailure::none: return 0;
-        case plat::WriteFailure::no_space: return 422;
-        case plat::WriteFailure::access_denied: return 421;
-        case plat::WriteFailure::other: return 423;
-    }
-    return 423;
 }
 
 plat::FileAccess file_access(Action action) {

@@ -3,6 +3,7 @@
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/write_failure.hpp"
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/termination.hpp"
@@ -33,6 +34,8 @@ std::unique_ptr<Unit> make_console_unit(int in_handle, int out_handle) {
     return unit;
 }
 
+}  // namespace
+
 int write_failure_number(plat::WriteFailure failure) {
     switch (failure) {
         case plat::WriteFailure::none: return 0;
@@ -42,8 +45,6 @@ int write_failure_number(plat::WriteFailure failure) {
     }
     return 423;
 }
-
-}  // namespace
 
 void create_console_units() {
     if (plat::is_console(plat::standard_input) && plat::is_console(plat::standard_output)) {
