@@ -305,6 +305,19 @@ TEST(Report, NullNameTakesTheCommandLineArgument) {
     EXPECT_EQ(table_rows(e2e::read_file(run.directory + "/dado.txt")).size(), 6u);
 }
 
+TEST(Report, NullNameWithoutArgumentsAsksForTheFileName) {
+    auto directory = e2e::make_temp_dir();
+    auto run = e2e::run_program({.input = "1\n,\n12 16\n0.1\n10\n  meu.txt  \n",
+                                 .directory = directory,
+                                 .environment = {{"COMSPEC", fake_viewer(directory)}}});
+    EXPECT_EQ(run.out, menu_and_name + bisection_prompts +
+                           "File name missing or blank - please enter file name\r\nUNIT 5? " + stop_message);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(table_rows(e2e::read_file(directory + "/meu.txt")).size(), 6u);
+    // The command line ends at the first NUL of the name: no file name.
+    EXPECT_EQ(e2e::read_file(directory + "/viewer-args.txt"), "/c\nnotepad \n");
+}
+
 TEST(Report, ExistingLongerReportIsReplaced) {
     std::string directory = e2e::make_temp_dir();
     e2e::write_file(directory + "/r.bis.txt", std::string(5000, 'x'));
