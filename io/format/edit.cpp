@@ -352,7 +352,7 @@ template <class Writer>
 void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
     if (to <= from) return;
     const int buffered = std::clamp(shown_buffer - from, 0, to - from);
-    w.put_text(s.digits + from, buffered);
+    w.put_text(s.digits + std::min(from, shown_buffer), buffered);
     w.put_run('0', to - from - buffered);
 }
 

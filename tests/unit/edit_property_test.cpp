@@ -2,6 +2,7 @@
 // reference: the decimal expansion of the double by big-integer arithmetic,
 // then the two roundings digit by digit.
 #include "io/format/edit.hpp"
+#include "support/exact_reference.hpp"
 
 #include <gtest/gtest.h>
 
@@ -21,147 +22,14 @@ namespace {
 
 // ---- Reference ------------------------------------------------------------
 
-// A natural number in base 10^9, least significant limb first.
-using Limbs = std::vector<std::uint32_t>;
-constexpr std::uint64_t limb_base = 1000000000;
+using exact::Conversion;
+using exact::exact_expansion;
 
-void multiply_small(Limbs& n, std::uint64_t factor) {
-    std::uint64_t carry = 0;
-    for (std::uint32_t& limb : n) {
-        const std::uint64_t t = limb * factor + carry;
-        limb = static_cast<std::uint32_t>(t % limb_base);
-        carry = t / limb_base;
-    }
-    while (carry != 0) {
-        n.push_back(static_cast<std::uint32_t>(carry % limb_base));
-        carry /= limb_base;
-    }
-}
+Conversion reference_conversion(double value) { return exact::conversion(value); }
 
-// The leading digits (at least 18, padded with '0') of the exact decimal
-// expansion of a finite non-zero magnitude, and x with value = 0.ddd... x 10^x.
-struct Expansion {
-    std::string leading;
-    int exponent;
-};
-
-Expansion exact_expansion(double magnitude) {
-    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
-    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
-    const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-    const int binary_exponent = biased == 0 ? -1074 : biased - 1075;
-
-    Limbs n;
-    for (std::uint64_t m = mantissa; m != 0; m /= limb_base) n.push_back(static_cast<std::uint32_t>(m % limb_base));
-    int decimal_shift = 0;
-    if (binary_exponent >= 0) {
-        for (int left = binary_exponent; left > 0; left -= 29) multiply_small(n, std::uint64_t{1} << std::min(left, 29));
-    } else {
-        // m x 2^-j = m x 5^j x 10^-j
-        constexpr std::uint64_t five_13 = 1220703125;
-        int left = -binary_exponent;
-        for (; left >= 13; left -= 13) multiply_small(n, five_13);
-        std::uint64_t rest = 1;
-        for (; left > 0; --left) rest *= 5;
-        multiply_small(n, rest);
-        decimal_shift = binary_exponent;
-    }
-
-    Expansion x;
-    x.leading = std::to_string(n.back());
-    const int total = static_cast<int>(x.leading.size()) + 9 * static_cast<int>(n.size() - 1);
-    for (std::size_t i = n.size() - 1; i-- > 0 && x.leading.size() < 20;) {
-        char limb[16];
-        std::snprintf(limb, sizeof limb, "%09u", static_cast<unsigned>(n[i]));
-        x.leading += limb;
-    }
-    x.leading.resize(std::max<std::size_t>(x.leading.size(), 20), '0');
-    x.exponent = total + decimal_shift;
-    return x;
-}
-
-// Adds one in the last digit; false when the carry runs out of the first.
-bool add_one(std::string& digits) {
-    for (std::size_t i = digits.size(); i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return true;
-        }
-        digits[i] = '0';
-    }
-    return false;
-}
-
-struct Conversion {
-    char sign;
-    std::string digits;
-    int exponent;
-    const char* nonfinite;  // null for finite values
-};
-
-const char* reference_nonfinite_text(std::uint64_t bits) {
-    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
-    if (fraction == 0) return "1#INF";
-    if ((fraction >> 51) == 0) return "1#SNAN";
-    if (bits == 0xFFF8000000000000u) return "1#IND";
-    return "1#QNAN";
-}
-
-// 17 significant digits, the 18th digit of the exact value deciding.
-Conversion reference_conversion(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    Conversion c{(bits >> 63) != 0 ? '-' : ' ', "0", 0, nullptr};
-    if (((bits >> 52) & 0x7FF) == 0x7FF) {
-        c.nonfinite = reference_nonfinite_text(bits);
-        return c;
-    }
-    if (value == 0.0) {
-        c.sign = ' ';
-        return c;
-    }
-    const Expansion x = exact_expansion(std::fabs(value));
-    c.digits = x.leading.substr(0, 17);
-    c.exponent = x.exponent;
-    if (x.leading[17] >= '5' && !add_one(c.digits)) {
-        c.digits = "1";
-        ++c.exponent;
-    }
-    while (c.digits.size() > 1 && c.digits.back() == '0') c.digits.pop_back();
-    return c;
-}
-
-// 1P,E25.15 from the 17-digit string, the 17th digit deciding the 16th.
+// 1P,E25.15 of an 8-byte real, by the exact reference.
 std::string reference_report_field(double value) {
-    const Conversion c = reference_conversion(value);
-    if (c.nonfinite != nullptr) {
-        std::string text = c.nonfinite;
-        text.resize(25, '.');
-        return text;
-    }
-    std::string shown = c.digits;
-    int x = c.exponent;
-    if (shown.size() > 16) {
-        const bool up = shown[16] >= '5';
-        shown.resize(16);
-        if (up && !add_one(shown)) {
-            shown = "1";
-            ++x;
-        }
-    }
-    shown.resize(16, '0');
-    const int exponent = c.digits == "0" ? 0 : x - 1;
-    std::string text = c.sign == '-' ? "-" : "";
-    text += shown[0];
-    text += '.';
-    text += shown.substr(1);
-    char exponent_text[16];
-    if (exponent >= -99 && exponent <= 99)
-        std::snprintf(exponent_text, sizeof exponent_text, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-    else
-        std::snprintf(exponent_text, sizeof exponent_text, "%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
-    text += exponent_text;
-    return std::string(25 - text.size(), ' ') + text;
+    return exact::fitted(exact::exponent_form(value, 16, 25, 15, 2, 1, false), 25);
 }
 
 // ---- Value sets -------------------------------------------------------------

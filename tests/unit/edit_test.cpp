@@ -394,4 +394,12 @@ TEST(Capacity, HugeParametersStayInsideTheText) {
     EXPECT_EQ(text.view(), std::string(io::field_capacity, '*'));
 }
 
+TEST(Capacity, ScaleFactorBeyondTheDigitBufferPadsWithZeros) {
+    // k digits before the point reach far past the digits the conversion
+    // holds; everything beyond them is '0'.
+    io::FieldText text;
+    io::edit_real(1.0, RealKind::real8, 300, 200, 2, 100, false, RealForm::exponent, text);
+    EXPECT_EQ(text.view(), "1" + std::string(99, '0') + "." + std::string(101, '0') + "E-99");
+}
+
 }  // namespace

@@ -1,0 +1,246 @@
+#pragma once
+// An exact reference for numeric field editing: the decimal expansion of a
+// double by big-integer arithmetic, the two roundings done digit by digit on
+// strings, and the I, E and list-directed layouts built from them. Slow and
+// plain on purpose, so that it can judge the fast editor.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace exact {
+
+// A natural number in base 10^9, least significant limb first.
+using Limbs = std::vector<std::uint32_t>;
+inline constexpr std::uint64_t limb_base = 1000000000;
+
+inline void multiply_small(Limbs& n, std::uint64_t factor) {
+    std::uint64_t carry = 0;
+    for (std::uint32_t& limb : n) {
+        const std::uint64_t t = limb * factor + carry;
+        limb = static_cast<std::uint32_t>(t % limb_base);
+        carry = t / limb_base;
+    }
+    while (carry != 0) {
+        n.push_back(static_cast<std::uint32_t>(carry % limb_base));
+        carry /= limb_base;
+    }
+}
+
+// The leading digits (at least 20, padded with '0') of the exact decimal
+// expansion of a finite non-zero magnitude, and x with value = 0.ddd... x 10^x.
+struct Expansion {
+    std::string leading;
+    int exponent = 0;
+};
+
+inline Expansion exact_expansion(double magnitude) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
+    const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+    const int binary_exponent = biased == 0 ? -1074 : biased - 1075;
+
+    Limbs n;
+    for (std::uint64_t m = mantissa; m != 0; m /= limb_base) n.push_back(static_cast<std::uint32_t>(m % limb_base));
+    int decimal_shift = 0;
+    if (binary_exponent >= 0) {
+        for (int left = binary_exponent; left > 0; left -= 29) multiply_small(n, std::uint64_t{1} << std::min(left, 29));
+    } else {
+        // m x 2^-j = m x 5^j x 10^-j
+        constexpr std::uint64_t five_13 = 1220703125;
+        int left = -binary_exponent;
+        for (; left >= 13; left -= 13) multiply_small(n, five_13);
+        std::uint64_t rest = 1;
+        for (; left > 0; --left) rest *= 5;
+        multiply_small(n, rest);
+        decimal_shift = binary_exponent;
+    }
+
+    Expansion x;
+    x.leading = std::to_string(n.back());
+    const int total = static_cast<int>(x.leading.size()) + 9 * static_cast<int>(n.size() - 1);
+    for (std::size_t i = n.size() - 1; i-- > 0 && x.leading.size() < 20;) {
+        char limb[16];
+        std::snprintf(limb, sizeof limb, "%09u", static_cast<unsigned>(n[i]));
+        x.leading += limb;
+    }
+    x.leading.resize(std::max<std::size_t>(x.leading.size(), 20), '0');
+    x.exponent = total + decimal_shift;
+    return x;
+}
+
+// Adds one in the last digit; false when the carry runs out of the first.
+inline bool add_one(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return true;
+        }
+        digits[i] = '0';
+    }
+    return false;
+}
+
+inline const char* nonfinite_text(std::uint64_t bits) {
+    const std::uint64_t fraction = bits & 0x000FFFFFFFFFFFFFu;
+    if (fraction == 0) return "1#INF";
+    if ((fraction >> 51) == 0) return "1#SNAN";
+    if (bits == 0xFFF8000000000000u) return "1#IND";
+    return "1#QNAN";
+}
+
+inline bool is_nonfinite(double value) {
+    return ((std::bit_cast<std::uint64_t>(value) >> 52) & 0x7FF) == 0x7FF;
+}
+
+struct Conversion {
+    char sign = ' ';
+    std::string digits = "0";
+    int exponent = 0;
+    const char* nonfinite = nullptr;  // null for finite values
+};
+
+// 17 significant digits, the 18th digit of the exact value deciding (an
+// exact tie rounds away from zero); trailing zeros removed.
+inline Conversion conversion(double value) {
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Conversion c;
+    c.sign = (bits >> 63) != 0 ? '-' : ' ';
+    if (is_nonfinite(value)) {
+        c.nonfinite = nonfinite_text(bits);
+        return c;
+    }
+    if (value == 0.0) {
+        c.sign = ' ';
+        return c;
+    }
+    const Expansion x = exact_expansion(std::fabs(value));
+    c.digits = x.leading.substr(0, 17);
+    c.exponent = x.exponent;
+    if (x.leading[17] >= '5' && !add_one(c.digits)) {
+        c.digits = "1";
+        ++c.exponent;
+    }
+    while (c.digits.size() > 1 && c.digits.back() == '0') c.digits.pop_back();
+    return c;
+}
+
+inline bool is_zero(const Conversion& c) { return c.nonfinite == nullptr && c.digits == "0"; }
+
+// The 17-digit string cut to n >= 1 digits, the digit after the cut
+// deciding; a carry out of the first digit gives "1" and x + 1.
+inline Conversion round_to(Conversion c, int n) {
+    if (static_cast<int>(c.digits.size()) <= n) return c;
+    const bool up = c.digits[static_cast<std::size_t>(n)] >= '5';
+    c.digits.resize(static_cast<std::size_t>(n));
+    if (up && !add_one(c.digits)) {
+        c.digits = "1";
+        ++c.exponent;
+    }
+    if (!up && c.digits.find_first_not_of('0') == std::string::npos) c.sign = ' ';
+    return c;
+}
+
+// The digit at position i (0-based) of a rounded string, '0' beyond it.
+inline char digit_at(const Conversion& c, int i) {
+    return i < static_cast<int>(c.digits.size()) ? c.digits[static_cast<std::size_t>(i)] : '0';
+}
+
+inline std::string digits_from(const Conversion& c, int from, int to) {
+    std::string s;
+    for (int i = from; i < to; ++i) s += digit_at(c, i);
+    return s;
+}
+
+inline std::string sign_text(char sign, bool sign_plus) {
+    if (sign == '-') return "-";
+    return sign_plus ? "+" : "";
+}
+
+// The exponent part; nothing when it needs more digits than allowed.
+inline std::optional<std::string> exponent_text(int value, int e) {
+    const std::string magnitude = std::to_string(std::abs(value));
+    const char sign = value < 0 ? '-' : '+';
+    const int length = static_cast<int>(magnitude.size());
+    if (e == 2) {
+        if (length <= 2) return std::string("E") + sign + std::string(static_cast<std::size_t>(2 - length), '0') + magnitude;
+        if (length == 3) return std::string(1, sign) + magnitude;
+        return std::nullopt;
+    }
+    if (length > e) return std::nullopt;
+    return std::string("E") + sign + std::string(static_cast<std::size_t>(e - length), '0') + magnitude;
+}
+
+inline std::string nonfinite_field(const char* text, int width) {
+    std::string field(text);
+    field.resize(static_cast<std::size_t>(std::max(width, 0)), '.');
+    return field;
+}
+
+// Whether a scale factor has a layout in Ew.d: -d < k <= d + 1.
+inline bool scale_has_layout(int d, int k) {
+    return d >= 0 && static_cast<long long>(k) > -static_cast<long long>(d) &&
+           static_cast<long long>(k) <= static_cast<long long>(d) + 1;
+}
+
+// kP,Ew.dEe before fitting, for -d < k <= d + 1. Nothing when the exponent
+// does not fit its digits (the field is then all asterisks).
+inline std::optional<std::string> exponent_form(double value, int cap, int w, int d, int e, int k, bool sign_plus) {
+    const Conversion c = conversion(value);
+    if (c.nonfinite != nullptr) return nonfinite_field(c.nonfinite, w);
+    const int n = k > 0 ? d + 1 : d + k;
+    const Conversion r = round_to(c, std::min(n, cap));
+    std::string text = sign_text(r.sign, sign_plus);
+    const int before = std::max(k, 0);
+    text += digits_from(r, 0, before);
+    text += '.';
+    if (k < 0) text += std::string(static_cast<std::size_t>(-k), '0');
+    text += digits_from(r, before, n);
+    const auto exponent = exponent_text(is_zero(r) ? 0 : r.exponent - k, e);
+    if (!exponent) return std::nullopt;
+    return text + *exponent;
+}
+
+// The list-directed choice (k = 0 from the caller): the fixed form with x
+// digits before the point when 0 < x < w - d - 1, else 1P,Ew.dEe.
+inline std::optional<std::string> list_form(double value, int cap, int w, int d, int e, bool sign_plus) {
+    const Conversion c = conversion(value);
+    if (c.nonfinite != nullptr) return nonfinite_field(c.nonfinite, w - 2);
+    const int x = c.exponent;
+    if (x > 0 && static_cast<long long>(x) < static_cast<long long>(w) - d - 1) {
+        const Conversion r = round_to(c, std::min(x + d, cap));
+        // A carry into a new leading digit moves the point one place right.
+        const int before = r.exponent;
+        return sign_text(r.sign, sign_plus) + digits_from(r, 0, before) + "." + digits_from(r, before, before + d);
+    }
+    return exponent_form(value, cap, w, d, e, 1, sign_plus);
+}
+
+// Iw.m before fitting.
+inline std::string integer_text(std::int32_t value, int m, bool sign_plus) {
+    const long long wide = value;
+    const std::string digits = wide == 0 ? "" : std::to_string(wide < 0 ? -wide : wide);
+    m = std::max(m, 0);
+    std::string text;
+    if (value < 0)
+        text = "-";
+    else if (sign_plus && (m > 0 || !digits.empty()))
+        text = "+";
+    if (static_cast<int>(digits.size()) < m) text += std::string(static_cast<std::size_t>(m) - digits.size(), '0');
+    return text + digits;
+}
+
+// w columns: the text right-justified, or w asterisks when it is longer.
+inline std::string fitted(const std::optional<std::string>& text, int w) {
+    const std::size_t width = static_cast<std::size_t>(std::max(w, 0));
+    if (!text || text->size() > width) return std::string(width, '*');
+    return std::string(width - text->size(), ' ') + *text;
+}
+
+}  // namespace exact
