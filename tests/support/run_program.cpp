@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <pty.h>
@@ -78,6 +79,24 @@ int wait_for(pid_t pid, Clock::time_point deadline, bool& timed_out) {
     }
 }
 
+// The directories this test process made, removed when it ends. A child
+// forked by a death test leaves them to the process that made them.
+struct TemporaryDirectories {
+    pid_t owner = ::getpid();
+    std::vector<std::string> paths;
+
+    ~TemporaryDirectories() {
+        if (::getpid() != owner) return;
+        std::error_code ignored;
+        for (const auto& path : paths) std::filesystem::remove_all(path, ignored);
+    }
+};
+
+TemporaryDirectories& temporary_directories() {
+    static TemporaryDirectories directories;
+    return directories;
+}
+
 }  // namespace
 
 std::string make_temp_dir() {
@@ -85,8 +104,10 @@ std::string make_temp_dir() {
     const char* made = ::mkdtemp(pattern);
     if (!made) return {};
     ::chmod(made, 0777);
+    temporary_directories().paths.push_back(made);
     return made;
 }
+
 
 std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
