@@ -1,0 +1,116 @@
+// List-directed console output: the records of a statement and the console's
+// carriage control, read back from a pipe standing in for standard output.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "io/format/statement.hpp"
+#include "io/listio/console_output.hpp"
+#include "io/units/unit.hpp"
+
+namespace {
+
+class ConsoleOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        io::create_console_units();
+        ASSERT_EQ(::pipe(pipe_), 0);
+        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
+        unit().out_handle = pipe_[1];
+        unit().record_written = false;
+    }
+    void TearDown() override {
+        ::close(pipe_[0]);
+        ::close(pipe_[1]);
+    }
+
+    static io::Unit& unit() { return io::console_output_unit(); }
+
+    std::string written() {
+        std::string bytes;
+        char buffer[4096];
+        ssize_t n;
+        while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+        return bytes;
+    }
+
+    static void prompt(const std::string& text) {
+        io::begin_write(io::default_output_unit, nullptr, 0);
+        io::write_character_item(text.data(), static_cast<int>(text.size()));
+        io::end_write();
+    }
+
+    int pipe_[2] = {-1, -1};
+};
+
+TEST_F(ConsoleOutput, EachLineEndIsOwedUntilTheNextRecord) {
+    prompt("Informe o metodo de solucao escolhido:");
+    EXPECT_EQ(written(), "Informe o metodo de solucao escolhido:");
+    EXPECT_TRUE(unit().record_written);
+    prompt("second");
+    prompt("third");
+    EXPECT_EQ(written(), "\r\nsecond\r\nthird");
+    io::settle_console_line(unit());
+    EXPECT_EQ(written(), "\r\n");
+    io::settle_console_line(unit());
+    EXPECT_EQ(written(), "") << "the line end is settled once";
+}
+
+TEST_F(ConsoleOutput, LongTextsContinueOnRecordsOfEightyCharacters) {
+    const std::string t78(78, 'a'), t79(79, 'b'), t100(100, 'c');
+    prompt(t78);
+    EXPECT_EQ(written(), t78);
+    prompt(t79);  // all 79 characters, then an empty record
+    EXPECT_EQ(written(), "\r\n" + t79 + "\r\n");
+    prompt(t100);
+    EXPECT_EQ(written(), "\r\n" + std::string(79, 'c') + "\r\n" + std::string(21, 'c'));
+}
+
+TEST_F(ConsoleOutput, StatementWithoutItemsIsAnEmptyLine) {
+    prompt("x");
+    io::begin_write(io::default_output_unit, nullptr, 0);
+    io::end_write();
+    prompt("y");
+    EXPECT_EQ(written(), "x\r\n\r\ny");
+}
+
+TEST_F(ConsoleOutput, NumbersTakeTheirListFields) {
+    io::begin_write(io::default_output_unit, nullptr, 0);
+    io::write_integer_item(5);
+    io::write_integer_item(7);
+    io::end_write();
+    EXPECT_EQ(written(), std::string(10, ' ') + "5" + std::string(11, ' ') + "7");
+
+    io::begin_write(io::default_output_unit, nullptr, 0);
+    io::write_real8_item(14.78);
+    io::write_real8_item(0.5);
+    io::end_write();
+    EXPECT_EQ(written(), "\r\n" + std::string(6, ' ') + "14.780000000000000" + std::string(3, ' ') +
+                             "5.000000000000000E-001");
+
+    // A number right after a character item gets no separating blank.
+    io::begin_write(io::default_output_unit, nullptr, 0);
+    io::write_character_item("n =", 3);
+    io::write_integer_item(-42);
+    io::end_write();
+    EXPECT_EQ(written(), "\r\nn =" + std::string(8, ' ') + "-42");
+}
+
+TEST_F(ConsoleOutput, CarriageControlChoosesTheLineEnd) {
+    io::send_console_record(unit(), "0first", 6);  // nothing owed: '0' still ends a line
+    io::send_console_record(unit(), "0double", 7);
+    io::send_console_record(unit(), "+over", 5);
+    io::send_console_record(unit(), "1page", 5);
+    io::send_console_record(unit(), "xplain", 6);
+    EXPECT_EQ(written(), std::string("\r\nfirst") + "\r\n\r\ndouble" + "\rover" + "\r\n\f\r \rpage" + "\r\nplain");
+}
+
+TEST_F(ConsoleOutput, RecordsLongerThanTheConsoleBufferGoInPieces) {
+    const std::string long_record = " " + std::string(300, 'z');
+    io::send_console_record(unit(), long_record.data(), long_record.size());
+    EXPECT_EQ(written(), std::string(300, 'z'));
+}
+
+}  // namespace

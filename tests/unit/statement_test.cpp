@@ -1,0 +1,60 @@
+// The output statement protocol: the begin call's checks, nesting, and
+// errors reported or returned.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include "io/format/statement.hpp"
+#include "io/units/connection.hpp"
+#include "io/units/unit.hpp"
+
+namespace {
+
+constexpr int returned = io::return_errors_flag;
+
+class Statement : public ::testing::Test {
+protected:
+    void SetUp() override {
+        io::create_console_units();
+        io::console_output_unit().out_handle = ::open("/dev/null", O_WRONLY);
+    }
+};
+
+TEST_F(Statement, BeginCallRefusesBadUnitsAndAdvanceTexts) {
+    EXPECT_EQ(io::begin_write(40000, "(I5)", -1, nullptr, 0, returned), 314);
+    EXPECT_EQ(io::end_write(), 314);
+    EXPECT_EQ(io::begin_write(7, "(I5)", -1, "MAYBE", 5, returned), 999);
+    EXPECT_EQ(io::end_write(), 999);
+    // Neither connected nor preconnected.
+    EXPECT_EQ(io::begin_write(7, "(I5)", -1, nullptr, 0, returned), 0);
+    EXPECT_EQ(io::end_write(), 314);
+}
+
+TEST_F(Statement, NestingBeyondTheLimitIsRefusedAndUnwindsCleanly) {
+    for (int level = 1; level <= 4; ++level)
+        EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, "no", 2, returned), 0) << level;
+    EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, nullptr, 0, returned), 98);
+    EXPECT_EQ(io::end_write(), 98);
+    for (int level = 4; level >= 1; --level) EXPECT_EQ(io::end_write(), 0) << level;
+    // Back at the outermost level, a statement works again.
+    EXPECT_EQ(io::begin_write(io::default_output_unit, "('ok')", -1, "NO", 2, returned), 0);
+    EXPECT_EQ(io::end_write(), 0);
+}
+
+TEST_F(Statement, ItemMismatchIsReturnedWhenAsked) {
+    EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, "NO", 2, returned), 0);
+    io::write_real8_item(1.5);
+    EXPECT_EQ(io::end_write(), 206);
+}
+
+using StatementDeathTest = Statement;
+
+TEST_F(StatementDeathTest, NestingBeyondTheLimitEndsTheRunWithAWriteError) {
+    EXPECT_EXIT(
+        {
+            for (int level = 1; level <= 5; ++level) io::begin_write(io::default_output_unit, "(I5)", -1);
+        },
+        ::testing::ExitedWithCode(1), "\r\nrun-time error F6098: WRITE\\(CON\\)\r\n- ");
+}
+
+}  // namespace
