@@ -162,6 +162,15 @@ TEST(Bisection, LimitOfOneAndNonPositiveTolerance) {
     EXPECT_EQ(zero_tol.out.find(stop_message), std::string::npos);
 }
 
+TEST(Bisection, ExactZeroOfTheFunctionConvergesWhateverTheTolerance) {
+    // f is exactly 0 at a double next to the root, reached at row 51.
+    auto run = run_method("1\nr\n12 16\n0\n1000\n");
+    auto rows = table_rows(e2e::read_file(run.directory + "/r.bis.txt"));
+    ASSERT_EQ(rows.size(), 51u);
+    EXPECT_NEAR(rows.back().iterate, 14.78020859367947, 1e-13);
+    EXPECT_NE(run.out.find(stop_message), std::string::npos);
+}
+
 TEST(FalsePosition, FallsTowardsTheRootFromAbove) {
     auto run = run_method("2\nr\n12 16\n0.00001\n20\n");
     auto rows = table_rows(e2e::read_file(run.directory + "/r.fp.txt"));
