@@ -53,6 +53,19 @@ TEST(Dialogue, TerminalOwesEachLineEndUntilTheNextRecordOrRead) {
     EXPECT_EQ(run.status, 0);
 }
 
+TEST(Dialogue, ConvergedRunOnATerminalEndsWithTheStopMessageOnItsOwnLine) {
+    auto run = e2e::run_on_terminal({.typed_lines = {"1\n", "raiz\n", "12 16\n", "0.1\n", "10\n"}});
+    const std::string prompts =
+        "Informe as extremidades do intervalo considerado [a, b]:\r\nInforme a tolerancia admitida\r\n"
+        "Informe o numero maximo de iteracoes\r\n";
+    EXPECT_EQ(e2e::visible(run.out),
+              e2e::visible(menu + name_prompt + "\r\n" + prompts + "Stop - Program terminated.\r\n"));
+    ASSERT_EQ(run.shown_before_typing.size(), 5u);
+    EXPECT_EQ(run.shown_before_typing[4], menu + name_prompt + "\r\n" + prompts);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(e2e::file_exists(run.directory + "/raiz.bis.txt"));
+}
+
 TEST(Dialogue, LettersForTheMethodNumberEndWithAReadError) {
     auto run = e2e::run_program({.input = "abc\nraiz\n"});
     EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(101)));
