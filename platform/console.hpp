@@ -17,8 +17,9 @@ bool is_console(int handle);
 // at most `size` bytes. Returns the count, 0 at end of file, -1 on failure.
 long read_some(int handle, char* buffer, std::size_t size);
 
-// Writes all `size` bytes, retrying partial writes. Safe in a signal handler.
-WriteFailure write_all(int handle, const char* bytes, std::size_t size);
+// Writes all `size` bytes, retrying partial writes; `written`, when given,
+// receives how many of them the OS took. Safe in a signal handler.
+WriteFailure write_all(int handle, const char* bytes, std::size_t size, std::size_t* written = nullptr);
 
 // Closes a handle; safe in a signal handler.
 void close_handle(int handle);
@@ -28,9 +29,17 @@ void set_arguments(int count, char** values);
 int argument_count();
 const char* argument(int index);
 
-// Process set-up before the run-time starts: a write to a closed pipe
-// becomes a write error instead of ending the process.
+// Process set-up, before anything else runs: the standard handles are open
+// (one that is closed is opened on the null device, for reading as standard
+// input, for writing as standard output and error), so that no file of the
+// run can take their place; a write to a closed pipe or beyond the file-size
+// limit becomes a write error instead of ending the process.
 void prepare_process();
+
+// Drops what was typed ahead on a console and not yet read, so that it
+// cannot reach whoever reads the console after the process. Does nothing
+// for a handle that is not a console. Safe in a signal handler.
+void discard_typed_ahead(int handle);
 
 [[noreturn]] void exit_process(int status);
 

@@ -7,8 +7,8 @@
 #include "runtime/termination.hpp"
 
 int main(int argc, char** argv) {
-    plat::set_arguments(argc, argv);
     plat::prepare_process();
+    plat::set_arguments(argc, argv);
     rt::setup_floating_point();
     io::create_console_units();
     rt::exit_sequence(principal::principal());

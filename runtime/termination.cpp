@@ -80,6 +80,8 @@ void runtime_error_report(int number, std::string_view message, Kind kind, std::
     report.add(message);
     report.add("\r\n");
     plat::write_all(plat::standard_error, report.bytes, report.length);
+    // The rest of a line typed too long must not reach the shell as a command.
+    plat::discard_typed_ahead(plat::standard_input);
 
     // An error while the exit sequence disconnects the units ends that work
     // early; the process then ends with the status already chosen.

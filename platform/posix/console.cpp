@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace plat {
@@ -22,7 +23,9 @@ long read_some(int handle, char* buffer, std::size_t size) {
     }
 }
 
-WriteFailure write_all(int handle, const char* bytes, std::size_t size) {
+WriteFailure write_all(int handle, const char* bytes, std::size_t size, std::size_t* written) {
+    std::size_t taken = 0;
+    if (written != nullptr) *written = 0;
     while (size > 0) {
         ssize_t n = ::write(handle, bytes, size);
         if (n < 0) {
@@ -34,6 +37,8 @@ WriteFailure write_all(int handle, const char* bytes, std::size_t size) {
         if (n == 0) return WriteFailure::other;
         bytes += n;
         size -= static_cast<std::size_t>(n);
+        taken += static_cast<std::size_t>(n);
+        if (written != nullptr) *written = taken;
     }
     return WriteFailure::none;
 }
@@ -52,7 +57,39 @@ const char* argument(int index) {
     return g_arguments[index];
 }
 
-void prepare_process() { std::signal(SIGPIPE, SIG_IGN); }
+namespace {
+
+// A closed descriptor gets the lowest free number, so opening the null
+// device while `handle` is closed (and the ones below it are open) fills it.
+bool open_on_null_device(int handle, int flags) {
+    if (::fcntl(handle, F_GETFD) != -1 || errno != EBADF) return true;
+    int opened;
+    do {
+        opened = ::open("/dev/null", flags);
+    } while (opened < 0 && errno == EINTR);
+    if (opened == handle) return true;
+    if (opened < 0) return false;
+    const bool moved = ::dup2(opened, handle) == handle;
+    ::close(opened);
+    return moved;
+}
+
+}  // namespace
+
+void prepare_process() {
+    const bool handles_open = open_on_null_device(standard_input, O_RDONLY) &&
+                              open_on_null_device(standard_output, O_WRONLY) &&
+                              open_on_null_device(standard_error, O_WRONLY);
+    // Without them a report file could become standard error: better not
+    // to run at all.
+    if (!handles_open) ::_exit(1);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void discard_typed_ahead(int handle) {
+    if (::isatty(handle) == 1) ::tcflush(handle, TCIFLUSH);
+}
 
 void exit_process(int status) { ::_exit(status); }
 
