@@ -26,7 +26,10 @@ struct StartedProcess {
 // Starts arguments[0] with exactly these arguments, each passed as one
 // argument as it is (no shell, nothing split or quoted). A program name
 // without a slash is looked up in PATH. The child inherits the open handles,
-// the environment and the current directory.
+// the environment and the current directory, and starts with the default
+// action for every signal and none blocked. From the start until
+// wait_for_exit returns, interrupts typed at the terminal reach the child
+// only: this process ignores them.
 StartedProcess start_process(std::span<const std::string> arguments);
 
 // Waits without a time limit for a started process to end. Its exit status,
