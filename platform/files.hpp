@@ -17,6 +17,7 @@ enum class FileError {
     bad_name,       // a name or request the system refuses as such
     no_space,       // no room for a new file
     no_memory,
+    unsupported_kind,  // neither an ordinary file nor a character device
     other,
 };
 
@@ -37,7 +38,10 @@ struct OpenedFile {
 // Opens or creates a file without any translation of its bytes, shared with
 // other processes for reading and writing. A created file gets the normal
 // permissions (read-write for all, less the process's mask). Directories
-// are refused (bad_name). Handles are not passed on to started programs.
+// are refused (bad_name), and so is anything else that is neither an
+// ordinary file nor a character device, such as a pipe or a socket
+// (unsupported_kind), before it could block the opening or the writes.
+// Handles are not passed on to started programs.
 OpenedFile open_file(const char* path, Creation creation, FileAccess access);
 
 // Creates a new, empty file with a generated name in the temporary-file

@@ -47,6 +47,7 @@ int open_failure_number(plat::FileError error) {
         case plat::FileError::too_many_open: return 417;
         case plat::FileError::bad_name: return 412;
         case plat::FileError::no_memory: return 700;
+        case plat::FileError::unsupported_kind: return 425;
         case plat::FileError::no_space:
         case plat::FileError::other: return 424;
     }
@@ -282,6 +283,7 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
         long long size = plat::file_size(opened.handle);
         if (size > 0 && plat::seek_to(opened.handle, size)) {
             unit->file_offset = size;
+            unit->whole_records_end = size;
             unit->positioned_for_writing = true;
         }
     }
@@ -311,6 +313,7 @@ void prepare_for_writing(Unit& unit) {
         plat::WriteFailure failure = plat::truncate_file(unit.out_handle, unit.file_offset + unit.position);
         if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
         plat::seek_to(unit.out_handle, unit.file_offset);
+        unit.whole_records_end = unit.file_offset + unit.position;
     }
     unit.positioned_for_writing = true;
 }

@@ -13,10 +13,9 @@ constexpr int default_input_unit = -33000;
 constexpr int console_unit_number = INT_MIN;
 constexpr int unit_slots = 61;
 constexpr int console_buffer_size = 132;
-// A file unit's buffer when no BLOCKSIZE is given. Each full buffer is one
-// hand-over to the OS; at 64 KiB a report of a million rows costs about a
-// thousand writes instead of fifty thousand.
-constexpr int file_buffer_size = 64 * 1024;
+// A file unit's buffer when no BLOCKSIZE is given: the bytes the OS has not
+// seen yet are never more than this.
+constexpr int file_buffer_size = 1024;
 
 enum class UnitKind : int {
     internal = 0,
@@ -53,6 +52,9 @@ struct Unit {
     int position = 0;     // read or write position in the buffer
     int last_valid = -1;  // index of the last valid byte, -1 when empty
     long long file_offset = 0;  // file offset of the buffer's first byte
+    // File offset just after the last whole record the OS has taken: a write
+    // that fails part-way cuts the file back to it.
+    long long whole_records_end = 0;
     // Buffer index where the current output record starts, or -1 once part
     // of the record has already been passed to the file.
     int record_start = 0;

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <optional>
 
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
@@ -95,16 +96,44 @@ void put_in_slot(int index, std::unique_ptr<Unit> unit) { g_units.slots[index] =
 
 std::unique_ptr<Unit> take_from_slot(int index) { return std::move(g_units.slots[index]); }
 
+namespace {
+
+// Where the last record end lies in the first `taken` bytes of the buffer.
+void note_whole_records(Unit& unit, std::size_t taken) {
+    for (std::size_t end = taken; end > 0; --end) {
+        if (unit.buffer[end - 1] == '\n') {
+            unit.whole_records_end = unit.file_offset + static_cast<long long>(end);
+            return;
+        }
+    }
+}
+
+// A file that took only part of a record is cut back to its last whole
+// record, so that no row ends half written.
+void drop_partial_record(Unit& unit) {
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
+    if (!identity || !identity->regular) return;
+    plat::truncate_file(unit.out_handle, unit.whole_records_end);
+    plat::seek_to(unit.out_handle, unit.whole_records_end);
+    unit.file_offset = unit.whole_records_end;
+}
+
+}  // namespace
+
 int flush_buffer_status(Unit& unit) {
     if (unit.position == 0) return 0;
-    const int written = unit.position;
+    const int count = unit.position;
+    std::size_t taken = 0;
+    const plat::WriteFailure failure =
+        plat::write_all(unit.out_handle, unit.buffer.get(), static_cast<std::size_t>(count), &taken);
+    note_whole_records(unit, taken);
     // What could not be written is dropped, so that closing the unit later
     // does not fail a second time on the same bytes.
     unit.position = 0;
-    unit.record_start = unit.record_start == written ? 0 : -1;
-    unit.file_offset += written;
-    return write_failure_number(
-        plat::write_all(unit.out_handle, unit.buffer.get(), static_cast<std::size_t>(written)));
+    unit.record_start = unit.record_start == count ? 0 : -1;
+    unit.file_offset += count;
+    if (failure != plat::WriteFailure::none) drop_partial_record(unit);
+    return write_failure_number(failure);
 }
 
 void flush_buffer(Unit& unit) {
@@ -134,8 +163,12 @@ void put_blanks(Unit& unit, std::size_t count) {
     }
 }
 
+// A console or device that went away (a reader of standard output who
+// left) costs nothing but the bytes: only a full device and a refused
+// access end the statement.
 void write_through(Unit& unit, const char* bytes, std::size_t count) {
     plat::WriteFailure failure = plat::write_all(unit.out_handle, bytes, count);
+    if (failure == plat::WriteFailure::other && unit.kind == UnitKind::console) return;
     if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
 }
 

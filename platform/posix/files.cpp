@@ -61,7 +61,15 @@ FileError classify_error(int error_number) {
 }
 
 OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
-    int flags = access_flags(access) | O_CLOEXEC | O_NOCTTY;
+    // A pipe opened for writing waits for a reader, a socket cannot be
+    // opened at all: such files are refused by their kind before the open.
+    struct stat status;
+    if (creation == Creation::open_existing && ::stat(path, &status) == 0) {
+        if (S_ISDIR(status.st_mode)) return OpenedFile{-1, FileError::bad_name};
+        if (!S_ISREG(status.st_mode) && !S_ISCHR(status.st_mode)) return OpenedFile{-1, FileError::unsupported_kind};
+    }
+    // Not blocking while opening, in case the file was replaced meanwhile.
+    int flags = access_flags(access) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     if (creation == Creation::create_new) flags |= O_CREAT | O_EXCL;
     int handle;
     do {
@@ -69,9 +77,11 @@ OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
     } while (handle < 0 && errno == EINTR);
     if (handle < 0) return OpenedFile{-1, classify_error(errno)};
 
-    struct stat status;
     if (::fstat(handle, &status) != 0) return refuse(handle, classify_error(errno));
     if (S_ISDIR(status.st_mode)) return refuse(handle, FileError::bad_name);
+    if (!S_ISREG(status.st_mode) && !S_ISCHR(status.st_mode)) return refuse(handle, FileError::unsupported_kind);
+    if (::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) & ~O_NONBLOCK) != 0)
+        return refuse(handle, classify_error(errno));
     return OpenedFile{handle, FileError::none};
 }
 
