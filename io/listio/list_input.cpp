@@ -76,7 +76,6 @@ bool is_null(const Scanner& scanner) { return scanner.length == 0; }
 
 void require_plain(const Scanner& scanner) {
     if (scanner.mode != ValueMode::plain) fail(error_value_form);
-    if (scanner.too_long()) fail(error_value_too_long);
 }
 
 void fill_blanks(char* text, int from, int length) {
@@ -86,11 +85,9 @@ void fill_blanks(char* text, int from, int length) {
 // A character item takes the value's first characters and blanks after them.
 // A quoted value read for this very item is already in it.
 void store_character(const Scanner& scanner, bool repeated, char* text, int length) {
-    int end = scanner.length < length ? scanner.length : length;
-    if (scanner.mode != ValueMode::quoted || repeated) {
-        end = scanner.stored() < length ? scanner.stored() : length;
-        if (end > 0) std::memcpy(text, scanner.text, static_cast<std::size_t>(end));
-    }
+    const int end = scanner.length < length ? scanner.length : length;
+    if ((scanner.mode != ValueMode::quoted || repeated) && end > 0)
+        std::memcpy(text, scanner.text, static_cast<std::size_t>(end));
     fill_blanks(text, end, length);
 }
 
@@ -161,8 +158,11 @@ int read_console_line(char* line, int capacity) {
     const bool console = plat::is_console(unit.in_handle);
     int length = 0;
     bool carriage_return = false;  // held back: dropped when the LF follows
+    // A line that outgrows the room is refused as it passes it, so that input
+    // without line ends cannot keep the question waiting.
     auto keep = [&](char c) {
-        if (length < capacity) line[length++] = c;
+        if (length == capacity) fail(error_value_too_long);
+        line[length++] = c;
     };
     for (;;) {
         const int c = next_character(unit, console);

@@ -15,8 +15,8 @@ int read_character_item(char* text, int length);
 int end_read();
 
 // Reads the next line of standard input through the console input unit,
-// without its line end. Returns the line's length (at most `capacity`
-// bytes are kept). Throws IoFailure at end of file or on a read failure.
+// without its line end. Returns the line's length. Throws IoFailure at end
+// of file, on a read failure, or for a line longer than `capacity`.
 int read_console_line(char* line, int capacity);
 
 // Conversions of a value text. Return 0 or the message number of the error.

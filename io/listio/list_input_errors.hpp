@@ -15,6 +15,6 @@ constexpr int error_end_of_file = 501;        // end of file on standard input
 constexpr int error_repeat_zero = 502;        // repeat count 0
 constexpr int error_second_repeat = 503;      // a second repeat count for one value
 constexpr int error_value_form = 504;         // quoted or parenthesised value for a number
-constexpr int error_value_too_long = 505;     // a number longer than the value work area
+constexpr int error_value_too_long = 505;     // a value longer than the value work area
 
 }  // namespace io

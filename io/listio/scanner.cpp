@@ -1,7 +1,5 @@
 #include "io/listio/scanner.hpp"
 
-#include <climits>
-
 #include "io/listio/list_input.hpp"
 #include "io/listio/list_input_errors.hpp"
 #include "io/units/failure.hpp"
@@ -57,7 +55,10 @@ int refill(Unit& unit, bool console) {
     const int count = static_cast<int>(n);
     const bool ends_line = buffer[count - 1] == '\n';
     if (count == console_buffer_size && !ends_line && console) fail(error_console_line_long);
-    if (count >= 3 && buffer[count - 3] == end_of_file_mark) {
+    // Ctrl+Z before the line end, whether it is CR LF or LF alone.
+    const bool end_of_file_line = (count >= 3 && buffer[count - 3] == end_of_file_mark) ||
+                                  (count >= 2 && ends_line && buffer[count - 2] == end_of_file_mark);
+    if (end_of_file_line) {
         unit.at_eof = true;
         fail(error_end_of_file);
     }
@@ -96,9 +97,11 @@ void start_scanner(Scanner& scanner, Unit& unit, bool console) {
 
 namespace {
 
+// A value is refused as soon as it outgrows the work area, so that input
+// that never ends a value cannot keep the statement reading.
 void append(Scanner& scanner, char c) {
-    if (scanner.length < value_text_capacity) scanner.text[scanner.length] = c;
-    if (scanner.length < INT_MAX) ++scanner.length;
+    if (scanner.length == value_text_capacity) fail(error_value_too_long);
+    scanner.text[scanner.length++] = c;
 }
 
 // A character of a quoted value goes straight into the character item, and
@@ -110,7 +113,6 @@ void store_quoted(Scanner& scanner, QuotedTarget target, char c) {
 
 void start_repeat(Scanner& scanner) {
     if (scanner.repeat_pending != 0) fail(error_second_repeat);
-    if (scanner.too_long()) fail(error_value_too_long);
     std::int32_t count = 0;
     if (int error = convert_integer(scanner.value_text(), count)) fail(error);
     if (count == 0) fail(error_repeat_zero);

@@ -22,15 +22,13 @@ struct Scanner {
     std::uint32_t repeat_pending = 0;  // compared without sign: a negative count never runs out
 
     char text[value_text_capacity] = {};
-    int length = 0;  // characters of the value, also those beyond the work area
+    int length = 0;  // characters of the value, never more than the work area
     ValueMode mode = ValueMode::plain;
     char quote = 0;
     int comma_position = -1;  // of a parenthesised value; -1 for none
     bool line_end = false;    // the last value was ended by the end of its line
 
-    int stored() const { return length < value_text_capacity ? length : value_text_capacity; }
-    std::string_view value_text() const { return {text, static_cast<std::size_t>(stored())}; }
-    bool too_long() const { return length > value_text_capacity; }
+    std::string_view value_text() const { return {text, static_cast<std::size_t>(length)}; }
 };
 
 // Where the characters of a quoted value go as they are read: straight into
