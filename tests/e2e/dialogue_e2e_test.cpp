@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "runtime/termination.hpp"
 #include "support/run_program.hpp"
@@ -92,9 +94,30 @@ TEST(Dialogue, ControlDOnAnEmptyTerminalLineIsEndOfFile) {
 }
 
 TEST(Dialogue, ControlZLineIsEndOfFile) {
-    auto run = e2e::run_program({.input = "\x1a\r\n"});
-    EXPECT_EQ(run.err, read_error(501));
-    EXPECT_EQ(run.status, 1);
+    for (const char* line : {"\x1a\r\n", "\x1a\n"}) {
+        auto run = e2e::run_program({.input = line});
+        EXPECT_EQ(run.err, read_error(501)) << e2e::visible(line);
+        EXPECT_EQ(run.status, 1) << e2e::visible(line);
+    }
+}
+
+// A Linux terminal delivers a typed Ctrl+Z (taken literally after Ctrl+V)
+// and Enter as 0x1A LF: the end of the input at every question.
+TEST(Dialogue, ControlZEnterOnATerminalEndsTheInputAtEveryQuestion) {
+    const std::vector<std::vector<std::string>> dialogues = {
+        {"1\n", "raiz\n", "12 16\n", "0.1\n", "10\n"},  // bisection
+        {"3\n", "raiz\n", "0.1\n", "10\n", "10\n"},     // fixed point: tolerance, limit, p0
+        {"5\n", "raiz\n", "0.1\n", "10\n", "10 12\n"},  // secant: the two estimates
+    };
+    for (const auto& answers : dialogues) {
+        for (std::size_t at = 0; at < answers.size(); ++at) {
+            std::vector<std::string> typed(answers.begin(), answers.begin() + static_cast<long>(at));
+            typed.push_back("\x16\x1a\n");
+            auto run = e2e::run_on_terminal({.typed_lines = typed});
+            EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(501))) << answers[0] << " question " << at;
+            EXPECT_EQ(run.status, 1) << answers[0] << " question " << at;
+        }
+    }
 }
 
 }  // namespace

@@ -117,19 +117,34 @@ TEST(ListInput, InputWithoutFinalLineEnd) {
 }
 
 TEST(ListInput, LongUnquotedValueOnAPipe) {
-    // A 300-character name is cut to what fits; a 300-character number is
-    // refused rather than read as a different number.
+    // A name fills the 260 characters of the work area; one more is refused,
+    // and so is a 300-character number, rather than read as another number.
     std::string long_name;
-    for (int i = 0; i < 300; ++i) long_name += static_cast<char>('a' + i % 26);
-    const std::string input = "9\n" + long_name + "\n";
-    expect_silent_end(piped(input), input);
+    for (int i = 0; i < 261; ++i) long_name += static_cast<char>('a' + i % 26);
+    const std::string fits = "9\n" + long_name.substr(0, 260) + "\n";
+    expect_silent_end(piped(fits), fits);
+    expect_name_error(piped("9\n" + long_name + "\n"), 505, "261 characters");
 
     const std::string number = std::string(299, '0') + "9\nraiz\n";
     expect_method_error(piped(number), 505, "300 digits");
 
-    // A single line of 100000 bytes is read through, 132 bytes at a time.
-    const std::string huge = "9\n" + std::string(100000, 'x') + "\n";
-    expect_silent_end(piped(huge), "a 100000-byte name");
+    // Values of one line of 100000 bytes are read through, 132 bytes at a time.
+    std::string many;
+    while (many.size() < 100000) many += "abcdefgh ";
+    const std::string huge = "9\n" + many + "\n";
+    expect_silent_end(piped(huge), "a 100000-byte line");
+}
+
+// Input that never ends a value (the zero device: NUL is an ordinary
+// character) ends in the orderly error as soon as the value outgrows the
+// work area, instead of reading for ever.
+TEST(ListInput, EndlessValueIsRefused) {
+    e2e::RunOptions options;
+    options.input_path = "/dev/zero";
+    options.timeout_seconds = 20;
+    auto run = e2e::run_program(options);
+    EXPECT_FALSE(run.timed_out);
+    expect_method_error(run, 505, "/dev/zero");
 }
 
 TEST(ListInput, BinaryBytesAndNuls) {

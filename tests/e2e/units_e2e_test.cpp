@@ -49,6 +49,17 @@ TEST(ReportConnection, ADirectoryInThePlaceOfTheReportIsRefused) {
     EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
 }
 
+// A report that outgrows the 1024-byte buffer is refused by the full device
+// at the write statement that filled it.
+TEST(ReportConnection, AFullDeviceFailsTheWriteThatPassesTheBuffer) {
+    const std::string dir = e2e::make_temp_dir();
+    ASSERT_EQ(::symlink("/dev/full", (dir + "/raiz.bis.txt").c_str()), 0);
+    auto run = run_in(dir, "1\nraiz\n16 20\n0\n14\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("\r\nrun-time error F6422: WRITE(raiz.bis.txt)\r\n- ", 0), 0u) << e2e::visible(run.err);
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+}
+
 // The report fits the buffer, so the full device refuses it when the
 // report is closed; the run ends there and the viewer is not started.
 TEST(ReportConnection, AFullDeviceFailsTheCloseOfTheReport) {

@@ -12,6 +12,7 @@
 #include <pty.h>
 #include <sstream>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -38,6 +39,11 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
     if (!options.keep_comspec) ::unsetenv("COMSPEC");
     for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
     ::signal(SIGPIPE, SIG_DFL);
+    if (options.file_size_limit >= 0) {
+        const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+    }
+    for (int fd : options.closed_descriptors) ::close(fd);
     ::execv(argv[0], argv);
     ::_exit(127);
 }
@@ -152,6 +158,11 @@ RunResult run_program(const RunOptions& options) {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(in_pipe[0], 0);
+        if (!options.input_path.empty()) {
+            const int in = ::open(options.input_path.c_str(), O_RDONLY);
+            if (in < 0 || ::dup2(in, 0) != 0) ::_exit(125);
+            ::close(in);
+        }
         ::dup2(out_pipe[1], 1);
         ::dup2(err_pipe[1], 2);
         for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) ::close(fd);
@@ -161,6 +172,12 @@ RunResult run_program(const RunOptions& options) {
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
     ::signal(SIGPIPE, SIG_IGN);
+    bool out_open = true, err_open = true;
+    if (options.output_reader_gone) {
+        ::close(out_pipe[0]);
+        out_pipe[0] = -1;
+        out_open = false;
+    }
     set_nonblocking(in_pipe[1]);
     set_nonblocking(out_pipe[0]);
     set_nonblocking(err_pipe[0]);
@@ -172,7 +189,6 @@ RunResult run_program(const RunOptions& options) {
         ::close(in_fd);
         in_fd = -1;
     }
-    bool out_open = true, err_open = true;
     while ((out_open || err_open) && Clock::now() < deadline) {
         pollfd fds[3];
         int count = 0;
@@ -193,9 +209,11 @@ RunResult run_program(const RunOptions& options) {
     }
     if (in_fd >= 0) ::close(in_fd);
     result.status = wait_for(pid, deadline, result.timed_out);
-    drain(out_pipe[0], result.out);
+    if (out_pipe[0] >= 0) {
+        drain(out_pipe[0], result.out);
+        ::close(out_pipe[0]);
+    }
     drain(err_pipe[0], result.err);
-    ::close(out_pipe[0]);
     ::close(err_pipe[0]);
     return result;
 }
@@ -230,9 +248,17 @@ RunResult run_on_terminal(const RunOptions& options) {
         ::close(err_pipe[1]);
         exec_child(options, result.directory, argv.data());
     }
-    ::close(slave);
+    // The parent keeps the terminal's other end, to read after the end what
+    // the program left unread.
     ::close(err_pipe[1]);
     set_nonblocking(master);
+    // The slave shares its open file with the program: it becomes
+    // non-blocking only once the program has ended.
+    auto take_unread = [&] {
+        set_nonblocking(slave);
+        drain(slave, result.unread_input);
+        ::close(slave);
+    };
     set_nonblocking(err_pipe[0]);
 
     const auto deadline = Clock::now() + std::chrono::seconds(options.timeout_seconds);
@@ -267,6 +293,7 @@ RunResult run_on_terminal(const RunOptions& options) {
             drain(master, result.out);
             drain(err_pipe[0], result.err);
             result.status = decode_status(status);
+            take_unread();
             ::close(master);
             ::close(err_pipe[0]);
             return result;
@@ -275,6 +302,7 @@ RunResult run_on_terminal(const RunOptions& options) {
     result.status = wait_for(pid, deadline, result.timed_out);
     drain(master, result.out);
     drain(err_pipe[0], result.err);
+    take_unread();
     ::close(master);
     ::close(err_pipe[0]);
     return result;

@@ -8,6 +8,10 @@ namespace e2e {
 
 struct RunOptions {
     std::string input{};                    // bytes fed to standard input
+    std::string input_path{};               // or: a file opened as standard input (run_program)
+    std::vector<int> closed_descriptors{};  // closed in the child before it starts
+    long long file_size_limit = -1;         // RLIMIT_FSIZE of the child in bytes (-1: unchanged)
+    bool output_reader_gone = false;        // run_program: nobody reads standard output
     std::vector<std::string> arguments{};     // command-line arguments
     std::string directory{};                // working directory (empty: a new temporary one)
     std::vector<std::pair<std::string, std::string>> environment{};  // added or replaced
@@ -27,6 +31,9 @@ struct RunResult {
     // run_on_terminal: what the terminal had shown when each typed piece was
     // sent, that is, while the program waited for that input.
     std::vector<std::string> shown_before_typing;
+    // run_on_terminal: what was typed but never read by the program, as the
+    // next reader of the terminal would get it.
+    std::string unread_input;
 };
 
 // Standard input, output and error are pipes.

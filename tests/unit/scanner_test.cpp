@@ -479,10 +479,19 @@ TEST_F(InputStatements, QuotedValueEndsWhereTheQuoteEnds) {
 }
 
 TEST_F(InputStatements, QuotedValueLongerThanTheItemStopsAtItsLength) {
-    feed("'" + std::string(500, 'q') + "'\n");
+    feed("'" + std::string(200, 'q') + "'\n");
     Name name(60);
     ASSERT_EQ(read_statement({character_item(name.data(), name.length)}), 0);
     EXPECT_EQ(name.value(), std::string(60, 'q'));
+    EXPECT_TRUE(name.guard_intact());
+}
+
+// Even a quoted value that never ends (no closing quote, no end of input)
+// is refused as it outgrows the work area.
+TEST_F(InputStatements, QuotedValueLongerThanTheWorkAreaIsRefused) {
+    feed("'" + std::string(261, 'q') + "'\n");
+    Name name(60);
+    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), io::error_value_too_long);
     EXPECT_TRUE(name.guard_intact());
 }
 
@@ -499,14 +508,17 @@ TEST_F(InputStatements, ValueLongerThanTheWorkArea) {
     for (int i = 0; i < 300; ++i) long_name += static_cast<char>('A' + i % 26);
     feed(long_name + " tail\n" + std::string(300, '1') + "\n" + "0." + std::string(298, '0') + "\nnext\n");
 
-    // A character value keeps its first 260 characters, like any name cut
-    // to its variable.
+    // Any value is refused as soon as it outgrows the work area, so that
+    // input that never ends a value cannot keep a statement reading.
     Name wide(300);
-    ASSERT_EQ(read_statement({character_item(wide.data(), wide.length)}), 0);
-    EXPECT_EQ(wide.value(), padded(long_name.substr(0, 260), 300));
+    EXPECT_EQ(read_statement({character_item(wide.data(), wide.length)}), io::error_value_too_long);
     EXPECT_TRUE(wide.guard_intact());
+    TearDown();
+    SetUp();
+    feed(std::string(260, 'n') + "\n" + std::string(300, '1') + "\n");
+    ASSERT_EQ(read_statement({character_item(wide.data(), wide.length)}), 0);
+    EXPECT_EQ(wide.value(), padded(std::string(260, 'n'), 300));
 
-    // A number would change its value if cut: it is refused.
     std::int32_t integer = 5;
     EXPECT_EQ(read_one_integer(integer), io::error_value_too_long);
     EXPECT_EQ(integer, 5);
@@ -680,14 +692,25 @@ TEST_F(InputStatements, ConsoleLineUsesBufferedBytesFirst) {
     feed("1\narquivo.txt\r\n" + std::string(300, 'x') + "\nlast\n");
     std::int32_t value = 0;
     ASSERT_EQ(read_one_integer(value), 0);
-    char line[261];
+    char line[300];
     EXPECT_EQ(io::read_console_line(line, 260), 11);
     EXPECT_EQ(std::string(line, 11), "arquivo.txt");
-    EXPECT_EQ(io::read_console_line(line, 260), 260);
-    EXPECT_EQ(std::string(line, 260), std::string(260, 'x'));
+    EXPECT_EQ(io::read_console_line(line, 300), 300);
+    EXPECT_EQ(std::string(line, 300), std::string(300, 'x'));
     EXPECT_EQ(io::read_console_line(line, 260), 4);
     EXPECT_EQ(std::string(line, 4), "last");
     EXPECT_THROW(io::read_console_line(line, 260), io::IoFailure);
+}
+
+TEST_F(InputStatements, ConsoleLineLongerThanItsRoomIsRefused) {
+    feed(std::string(261, 'x') + "\n");
+    char line[260];
+    try {
+        io::read_console_line(line, 260);
+        ADD_FAILURE() << "a line longer than its room was taken";
+    } catch (const io::IoFailure& failure) {
+        EXPECT_EQ(failure.message_number, io::error_value_too_long);
+    }
 }
 
 TEST_F(InputStatements, ConsoleLineKeepsInnerCarriageReturns) {
