@@ -6,7 +6,8 @@
 #include <memory>
 
 #include "io/format/compiled_format.hpp"
-#include "io/format/queued_statement.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/format/output_items.hpp"
 #include "io/units/unit.hpp"
 
 namespace {
@@ -24,17 +25,18 @@ io::Unit scratch_file_unit(std::FILE* file) {
 void BM_TableRow(benchmark::State& state) {
     std::FILE* file = std::tmpfile();
     io::Unit unit = scratch_file_unit(file);
-    io::QueuedStatement statement;
-    statement.has_format = true;
-    statement.items.resize(3, io::QueuedItem{io::ItemType::real8});
-    statement.items[0].type = io::ItemType::integer4;
+    io::CompiledFormat format;
+    io::QueuedItems items;
+    items.add_integer(0);
+    items.add_real8(0.0);
+    items.add_real8(0.0);
     int row = 0;
     for (auto _ : state) {
-        io::compile_format("(I5,2(1P,E25.15))", -1, statement.format);
-        statement.items[0].integer = ++row;
-        statement.items[1].real = 14.0 + row * 1e-7;
-        statement.items[2].real = 1.0 / row;
-        io::format_write(unit, statement);
+        io::compile_format("(I5,2(1P,E25.15))", -1, format);
+        items.items[0].integer = ++row;
+        items.items[1].real = 14.0 + row * 1e-7;
+        items.items[2].real = 1.0 / row;
+        io::format_write(unit, format, items, false);
     }
     io::flush_buffer(unit);
     std::fclose(file);

@@ -2,17 +2,25 @@
 
 #include <cstddef>
 
-#include "io/listio/console_output.hpp"
-#include "io/units/unit.hpp"
 #include "platform/console.hpp"
+#include "runtime/messages.hpp"
 
 namespace rt {
 
 namespace {
 
-// The run-time state of termination: set once the exit sequence has begun.
-volatile bool g_exiting = false;
-volatile int g_exit_status = 0;
+// The run-time state of termination.
+struct TerminationState {
+    volatile bool exiting = false;  // set once the exit sequence has begun
+    volatile int exit_status = 0;
+    ExitHooks hooks;
+};
+
+TerminationState g_termination;
+
+void settle_console() {
+    if (g_termination.hooks.settle_console) g_termination.hooks.settle_console();
+}
 
 constexpr std::string_view kind_text(Kind kind) {
     switch (kind) {
@@ -65,7 +73,7 @@ void add_number(ReportText& report, int number) {
 
 }  // namespace
 
-bool exiting() { return g_exiting; }
+bool exiting() { return g_termination.exiting; }
 
 void runtime_error_report(int number, std::string_view message, Kind kind, std::string_view unit_name) {
     ReportText report;
@@ -85,7 +93,7 @@ void runtime_error_report(int number, std::string_view message, Kind kind, std::
 
     // An error while the exit sequence disconnects the units ends that work
     // early; the process then ends with the status already chosen.
-    if (g_exiting) end_process(g_exit_status);
+    if (g_termination.exiting) end_process(g_termination.exit_status);
     exit_sequence(1);
 }
 
@@ -93,18 +101,20 @@ void raise_error(int message_number, Kind kind, std::string_view unit_name) {
     runtime_error_report(6000 + message_number, message_text(message_number), kind, unit_name);
 }
 
+void set_exit_hooks(ExitHooks hooks) { g_termination.hooks = hooks; }
+
 void stop_program() {
-    if (io::console_units_created()) io::settle_console_line(io::console_output_unit());
+    settle_console();
     static constexpr char stop_text[] = "Stop - Program terminated.\r\n";
     plat::write_all(plat::standard_output, stop_text, sizeof stop_text - 1);
     exit_sequence(0);
 }
 
 void exit_sequence(int status) {
-    g_exit_status = status;
-    g_exiting = true;
-    io::close_all_units();
-    if (io::console_units_created()) io::settle_console_line(io::console_output_unit());
+    g_termination.exit_status = status;
+    g_termination.exiting = true;
+    if (g_termination.hooks.close_units) g_termination.hooks.close_units();
+    settle_console();
     end_process(status);
 }
 

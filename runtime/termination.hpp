@@ -22,10 +22,6 @@ enum class Kind : int {
     general = 16,
 };
 
-// The text of an I/O or allocation message number (96 to 999); empty when
-// the number has no text.
-std::string_view message_text(int message_number);
-
 // Writes the report to standard error and ends the process with status 1.
 // While the exit sequence runs, a second report is written but the process
 // is not ended twice: the exit sequence finishes instead. Safe in a signal
@@ -41,6 +37,15 @@ std::string_view message_text(int message_number);
 
 // Disconnects every unit, settles the console line and ends the process.
 [[noreturn]] void exit_sequence(int status);
+
+// What the exit sequence asks of the I/O layer, which registers it at
+// start-up. Both run in the floating-point trap handler too: they neither
+// throw nor free.
+struct ExitHooks {
+    void (*close_units)() = nullptr;     // every connected unit, in table order
+    void (*settle_console)() = nullptr;  // the console output's owed line end
+};
+void set_exit_hooks(ExitHooks hooks);
 
 bool exiting();
 

@@ -1,7 +1,7 @@
 #include "subrotinas/dialogo.hpp"
 
-#include "io/format/statement.hpp"
-#include "io/listio/list_input.hpp"
+#include "io/statement/write_statement.hpp"
+#include "io/statement/read_statement.hpp"
 #include "io/units/unit.hpp"
 
 namespace subrotinas {

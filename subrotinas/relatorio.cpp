@@ -2,7 +2,7 @@
 
 #include "io/chars/chars.hpp"
 #include "io/command/command.hpp"
-#include "io/format/statement.hpp"
+#include "io/statement/write_statement.hpp"
 #include "io/units/connection.hpp"
 #include "runtime/termination.hpp"
 

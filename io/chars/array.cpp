@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -86,25 +87,25 @@ std::optional<std::size_t> array_byte_size(const ArrayDescriptor& array) {
 }
 
 double* allocate(ArrayDescriptor& array) {
-    if (array.allocated()) rt::raise_error(already_allocated_error, rt::Kind::general);
+    if (array.allocated()) rt::raise_error(rt::msg::array_already_allocated, rt::Kind::general);
     std::optional<std::size_t> bytes = array_byte_size(array);
-    if (!bytes) rt::raise_error(memory_refused_error, rt::Kind::general);
+    if (!bytes) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     array.base = static_cast<double*>(allocate_block(*bytes));
     array.flags |= array_allocated_flag;
     return array.base;
 }
 
 void release(ArrayDescriptor& array) {
-    if (!array.allocated()) rt::raise_error(not_allocated_error, rt::Kind::general);
+    if (!array.allocated()) rt::raise_error(rt::msg::array_not_allocated, rt::Kind::general);
     release_block(array.base);
     array.base = nullptr;
     array.flags &= static_cast<std::uint8_t>(~array_allocated_flag);
 }
 
 void* allocate_block(std::size_t bytes) {
-    if (bytes > largest_block) rt::raise_error(memory_refused_error, rt::Kind::general);
+    if (bytes > largest_block) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     void* raw = std::malloc(sizeof(BlockHeader) + bytes);
-    if (raw == nullptr) rt::raise_error(memory_refused_error, rt::Kind::general);
+    if (raw == nullptr) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     auto* header = static_cast<BlockHeader*>(raw);
     char* data = reinterpret_cast<char*>(header + 1);
     header->end = data + bytes;

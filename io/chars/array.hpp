@@ -16,10 +16,6 @@ constexpr int array_max_rank = 1;
 constexpr std::size_t array_element_size = sizeof(double);
 constexpr std::uint8_t array_allocated_flag = 0x01;
 
-constexpr int already_allocated_error = 316;
-constexpr int memory_refused_error = 772;
-constexpr int not_allocated_error = 776;
-
 struct ArrayDimension {
     std::int64_t extent = 0;       // number of elements, never negative
     std::int64_t stride = 1;       // in elements

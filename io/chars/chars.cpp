@@ -6,12 +6,12 @@
 #include <new>
 
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
 namespace {
 
-constexpr int temporary_refused = 717;
 // Results up to this length are built on the stack; longer ones on the heap.
 constexpr int work_area_size = 256;
 
@@ -53,7 +53,7 @@ void concatenate(char* dest, int dest_length, std::span<const std::string_view> 
         return;
     }
     std::unique_ptr<char[]> work(new (std::nothrow) char[length]);
-    if (!work) rt::raise_error(temporary_refused, rt::Kind::general);
+    if (!work) rt::raise_error(rt::msg::no_memory_for_character, rt::Kind::general);
     fill_with_pieces(work.get(), length, pieces);
     std::memcpy(dest, work.get(), length);
 }
@@ -83,7 +83,7 @@ std::string left_adjust(const char* address, int length) {
         result.append(k, blank);
         return result;
     } catch (const std::bad_alloc&) {
-        rt::raise_error(temporary_refused, rt::Kind::general);
+        rt::raise_error(rt::msg::no_memory_for_character, rt::Kind::general);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "io/chars/chars.hpp"
 #include "platform/process.hpp"
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -84,7 +85,7 @@ int run_command(const char* command, int length) {
         process = plat::start_process(arguments);
     } catch (const std::bad_alloc&) {
         release_block(buffer);
-        rt::raise_error(memory_refused_error, rt::Kind::general);
+        rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     }
     if (process.failure != plat::StartFailure::none) return fail_command(failure_reason(process.failure));
 

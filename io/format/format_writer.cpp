@@ -18,8 +18,8 @@
 #include "io/format/edit.hpp"
 #include "io/format/format_entries.hpp"
 #include "io/format/format_fixed.hpp"
-#include "io/format/queued_statement.hpp"
-#include "io/listio/console_output.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/units/console.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
@@ -373,7 +373,7 @@ void edit_for_descriptor(WriteState& s, double value) {
     emit_field(s, fit_field(s.field, c.w));
 }
 
-void write_item(WriteState& s, const QueuedStatement& statement, const QueuedItem& item) {
+void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& item) {
     if (s.repeats_left > 0) {
         --s.repeats_left;
     } else {
@@ -394,11 +394,11 @@ void write_item(WriteState& s, const QueuedStatement& statement, const QueuedIte
     }
 }
 
-void perform(WriteState& s, const QueuedStatement& statement) {
+void perform(WriteState& s, const QueuedItems& statement, bool non_advancing) {
     for (const QueuedItem& item : statement.items) write_item(s, statement, item);
     if (s.repeats_left == 0) walk(s, nullptr);
     s.pending_blanks = 0;
-    if (s.suppress_record_end || statement.non_advancing) {
+    if (s.suppress_record_end || non_advancing) {
         if (!s.record.empty()) hand_over(s, false);
         s.unit.column = static_cast<int>(std::min<std::size_t>(s.column, std::numeric_limits<int>::max()));
     } else {
@@ -419,16 +419,16 @@ void keep_partial_record(WriteState& s) {
 
 }  // namespace
 
-void format_write(Unit& unit, const QueuedStatement& statement) {
+void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& statement, bool non_advancing) {
     if (unit.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
-    if (statement.format.bytes.empty()) fail(compile_not_parenthesised);
+    if (format.bytes.empty()) fail(compile_not_parenthesised);
 
     std::string& record = record_buffer();
     record.clear();
     RecordBufferRelease release{record};
-    WriteState s(unit, record, statement.format.bytes.data());
+    WriteState s(unit, record, format.bytes.data());
     try {
-        perform(s, statement);
+        perform(s, statement, non_advancing);
     } catch (const IoFailure&) {
         keep_partial_record(s);
         throw;

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "io/listio/list_input.hpp"
-#include "io/listio/list_input_errors.hpp"
+#include "io/listio/conversions.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -32,14 +32,14 @@ int convert_radix_digits(std::string_view digits, std::uint32_t radix, std::uint
     std::uint32_t value = 0;
     for (char c : digits) {
         if (c == end_of_file_mark) break;
-        if (c == '#') return error_second_radix_mark;
+        if (c == '#') return rt::msg::second_radix_mark;
         const unsigned digit = radix_digit_value(c);
-        if (digit >= radix) return error_invalid_integer;
-        if (value > limit) return error_integer_range;
+        if (digit >= radix) return rt::msg::invalid_integer;
+        if (value > limit) return rt::msg::integer_out_of_range;
         const std::uint64_t next = static_cast<std::uint64_t>(value) * radix + digit;
-        if (next > UINT32_MAX) return error_integer_range;  // wrap-around
+        if (next > UINT32_MAX) return rt::msg::integer_out_of_range;  // wrap-around
         value = static_cast<std::uint32_t>(next);
-        if (radix == 10 && value > INT32_MAX) return error_integer_range;
+        if (radix == 10 && value > INT32_MAX) return rt::msg::integer_out_of_range;
     }
     pattern = value;
     return 0;
@@ -66,7 +66,7 @@ int convert_integer(std::string_view text, std::int32_t& value) {
         if (c == '#') {
             std::uint32_t radix = 16;
             if (any_digit) {
-                if (decimal < 2 || decimal > 36) return error_radix_range;
+                if (decimal < 2 || decimal > 36) return rt::msg::radix_out_of_range;
                 radix = static_cast<std::uint32_t>(decimal);
             }
             std::uint32_t pattern = 0;
@@ -75,10 +75,10 @@ int convert_integer(std::string_view text, std::int32_t& value) {
             value = static_cast<std::int32_t>(pattern);
             return 0;
         }
-        if (!is_digit(c)) return error_invalid_integer;
-        if (decimal > 214748364) return error_integer_range;
+        if (!is_digit(c)) return rt::msg::invalid_integer;
+        if (decimal > 214748364) return rt::msg::integer_out_of_range;
         const std::int64_t next = static_cast<std::int64_t>(decimal) * 10 + (c - '0');
-        if (next > INT32_MAX) return error_integer_range;
+        if (next > INT32_MAX) return rt::msg::integer_out_of_range;
         decimal = static_cast<std::int32_t>(next);
         any_digit = true;
     }
@@ -167,7 +167,7 @@ bool leading_order(const RealText& parts, long& order) {
 
 int convert_real(std::string_view text, double& value) {
     RealText parts;
-    if (!parse_real_text(text, parts)) return error_invalid_real;
+    if (!parse_real_text(text, parts)) return rt::msg::invalid_real;
 
     // Rebuilt as digits "." digits "e" exponent for the correctly rounded
     // decimal-to-binary conversion of the standard library.
@@ -187,10 +187,10 @@ int convert_real(std::string_view text, double& value) {
     auto result = std::from_chars(first, last, magnitude);
     if (result.ec == std::errc::result_out_of_range) {
         long order = 0;
-        if (leading_order(parts, order) && order >= 0) return error_real_range;
+        if (leading_order(parts, order) && order >= 0) return rt::msg::real_out_of_range;
         magnitude = 0.0;  // below the smallest denormal
     } else if (result.ec != std::errc() || result.ptr != last) {
-        return error_invalid_real;
+        return rt::msg::invalid_real;
     }
     value = parts.negative ? -magnitude : magnitude;
     return 0;

@@ -1,26 +1,34 @@
 #pragma once
-// List-directed input statements from the console.
+// The list-directed reader: the values of an input statement's items, read
+// from the console by the rules of the scanner. Every failure throws
+// IoFailure; what becomes of it is the statement's affair.
 #include <cstdint>
-#include <string_view>
+
+#include "io/listio/scanner.hpp"
+#include "io/units/unit.hpp"
 
 namespace io {
 
-// The statement protocol: begin, one call per item, end. Each returns the
-// statement status: 0, or the error's message number when `flags` asked for
-// returned errors (otherwise an error ends the program with its report).
-int begin_read(int unit, int flags = 0);
-int read_integer_item(std::int32_t& value);
-int read_real8_item(double& value);
-int read_character_item(char* text, int length);
-int end_read();
+// The console unit that an input statement names (the default input unit,
+// or a unit number that leads to the console); only the console is read.
+Unit& list_input_unit(int number);
 
-// Reads the next line of standard input through the console input unit,
-// without its line end. Returns the line's length. Throws IoFailure at end
-// of file, on a read failure, or for a line longer than `capacity`.
-int read_console_line(char* line, int capacity);
+// The reader of one statement.
+struct ListRead {
+    Unit* unit = nullptr;
+    Scanner scanner;
+};
 
-// Conversions of a value text. Return 0 or the message number of the error.
-int convert_integer(std::string_view text, std::int32_t& value);
-int convert_real(std::string_view text, double& value);
+// The start of the statement, before its first item is read.
+void start_list_read(ListRead& read, Unit& unit);
+
+// One item each. A null value, or an item after a slash, leaves the
+// variable as it is.
+void read_integer(ListRead& read, std::int32_t& value);
+void read_real8(ListRead& read, double& value);
+void read_character(ListRead& read, char* text, int length);
+
+// The end of the statement: the rest of the current line is dropped.
+void end_list_read(ListRead& read);
 
 }  // namespace io

@@ -4,11 +4,12 @@
 #include <string_view>
 
 #include "io/format/edit.hpp"
-#include "io/format/queued_statement.hpp"
-#include "io/listio/console_output.hpp"
+#include "io/listio/list_output.hpp"
+#include "io/units/console.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "platform/console.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr int record_room = 79;
 constexpr int widest_field = 78;
-constexpr int field_too_wide_error = 602;
 constexpr int integer_field_width = 11;
 constexpr int real8_field_width = 24;
 constexpr int real8_digits = 15;
@@ -83,7 +83,7 @@ void put_value(ListRecord& record, const FieldText& text, int field_width) {
     const bool separated = record.any_value && !record.after_character;
     const int widened = (separated ? 1 : 0) + field_blanks + text.length;
     if (widened >= record.room) {
-        if (widened > widest_field) fail(field_too_wide_error);
+        if (widened > widest_field) fail(rt::msg::field_too_wide);
         record.end();
         record.pending_blanks += field_blanks;
     } else {
@@ -96,49 +96,12 @@ void put_value(ListRecord& record, const FieldText& text, int field_width) {
     record.any_value = true;
 }
 
-std::string_view line_end_for(char carriage_control, bool owed) {
-    switch (carriage_control) {
-        case '0': return owed ? std::string_view("\r\n\r\n") : std::string_view("\r\n");
-        case '1': return std::string_view("\r\n\f\r \r", 6);
-        case '+': return "\r";
-        default: return owed ? "\r\n" : "";
-    }
-}
 
 }  // namespace
 
-void send_console_record(Unit& unit, const char* record, std::size_t length) {
-    const char carriage_control = length > 0 ? record[0] : ' ';
-    std::string_view prefix = line_end_for(carriage_control, unit.record_written);
-    const char* text = length > 0 ? record + 1 : record;
-    std::size_t remaining = length > 0 ? length - 1 : 0;
 
-    // The line end and the record's text go to the OS together; a record
-    // longer than the console buffer goes in pieces.
-    char piece[6 + console_buffer_size];
-    std::memcpy(piece, prefix.data(), prefix.size());
-    std::size_t used = prefix.size();
-    do {
-        std::size_t part = remaining < console_buffer_size ? remaining : console_buffer_size;
-        std::memcpy(piece + used, text, part);
-        unit.record_started = true;
-        write_through(unit, piece, used + part);
-        text += part;
-        remaining -= part;
-        used = 0;
-    } while (remaining > 0);
-    unit.record_started = false;
-    unit.record_written = true;
-    unit.column = 0;
-}
 
-void settle_console_line(Unit& unit) {
-    if (!unit.record_written) return;
-    unit.record_written = false;
-    if (unit.out_handle >= 0) plat::write_all(unit.out_handle, "\r\n", 2);
-}
-
-void list_write(Unit& unit, const QueuedStatement& statement) {
+void list_write(Unit& unit, const QueuedItems& statement) {
     if (unit.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
     ListRecord record{unit, {}};
     FieldText text;

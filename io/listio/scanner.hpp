@@ -1,6 +1,6 @@
 #pragma once
-// The scanner of list-directed input: the console unit's record buffer as a
-// source of characters, and the splitting of that stream into values.
+// The scanner of list-directed input: the splitting of the console's
+// characters into values.
 #include <cstdint>
 #include <string_view>
 
@@ -37,17 +37,6 @@ struct QuotedTarget {
     char* text = nullptr;
     int length = 0;
 };
-
-// Reads the next bytes of standard input into the unit's record buffer
-// (at most 132) and returns the first. Throws IoFailure.
-int refill(Unit& unit, bool console);
-// The next character of the record buffer, refilling it when it is used up.
-int next_character(Unit& unit, bool console);
-void step_back(Unit& unit);
-// Leaves the current line: on a terminal the buffer is discarded (after one
-// more line is read and dropped when nothing of the current one was read);
-// otherwise bytes are consumed up to and including the next LF.
-void take_next_record(Unit& unit, bool console);
 
 // The start of a statement: separator comma, no repeat count, no line end.
 void start_scanner(Scanner& scanner, Unit& unit, bool console);

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/listio/console_output.hpp"
+#include "io/units/console.hpp"
 #include "io/units/close_connection.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
@@ -11,15 +11,13 @@
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
 namespace {
 
 constexpr std::array<std::string_view, 2> close_status_keywords{"KEEP", "DELETE"};
-constexpr int bad_status_error = 304;
-constexpr int keep_scratch_error = 300;
-constexpr int delete_refused_error = 404;
 
 int slot_of(int number) {
     for (int i = 0; i < unit_slots; ++i)
@@ -62,7 +60,7 @@ int disconnect_unit(int number, CloseStatus status, std::string& name) {
     if (status == CloseStatus::remove && deletable) {
         plat::FileError refused = plat::delete_file(unit->name.c_str());
         if (refused != plat::FileError::none && refused != plat::FileError::not_found && error == 0)
-            error = delete_refused_error;
+            error = rt::msg::delete_refused;
     }
     return error;
 }
@@ -74,14 +72,14 @@ int close_unit(int number, const char* status, int status_length, int flags) {
     CloseStatus how = unit->default_close;
     if (status) {
         int keyword = match_keyword(status, status_length, close_status_keywords);
-        if (keyword < 0) return bad_status_error;
+        if (keyword < 0) return rt::msg::bad_status;
         how = keyword == 0 ? CloseStatus::keep : CloseStatus::remove;
     }
 
     std::string name = unit->name;
     // A scratch file cannot be kept; the unit stays connected so that a
     // later close (or the end of the program) still deletes it.
-    int error = how == CloseStatus::keep && unit->delete_on_close ? keep_scratch_error
+    int error = how == CloseStatus::keep && unit->delete_on_close ? rt::msg::keep_scratch
                                                                   : disconnect_unit(number, how, name);
     if (error == 0 || (flags & return_errors_flag)) return error;
     rt::raise_error(error, rt::Kind::close, name);

@@ -4,8 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "io/listio/console_output.hpp"
-#include "io/listio/list_input.hpp"
+#include "io/units/console.hpp"
 #include "io/units/close_connection.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
@@ -15,18 +14,14 @@
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
+namespace msg = rt::msg;
+
 namespace {
 
-constexpr int bad_unit_error = 314;
-constexpr int different_kind_error = 209;
-constexpr int connected_elsewhere_error = 413;
-constexpr int no_slot_error = 418;
-constexpr int not_found_error = 416;
-constexpr int no_memory_error = 700;
-constexpr int read_only_error = 421;
 
 // The longest typed line kept: 260 bytes with its CR LF.
 constexpr int typed_name_capacity = 258;
@@ -41,17 +36,17 @@ ArgumentState g_arguments;
 int open_failure_number(plat::FileError error) {
     switch (error) {
         case plat::FileError::none: return 0;
-        case plat::FileError::not_found: return 416;
-        case plat::FileError::access_denied: return 414;
-        case plat::FileError::exists: return 415;
-        case plat::FileError::too_many_open: return 417;
-        case plat::FileError::bad_name: return 412;
-        case plat::FileError::no_memory: return 700;
-        case plat::FileError::unsupported_kind: return 425;
+        case plat::FileError::not_found: return msg::file_not_found;
+        case plat::FileError::access_denied: return msg::access_denied;
+        case plat::FileError::exists: return msg::file_exists;
+        case plat::FileError::too_many_open: return msg::too_many_open_files;
+        case plat::FileError::bad_name: return msg::name_refused;
+        case plat::FileError::no_memory: return msg::no_memory;
+        case plat::FileError::unsupported_kind: return msg::unsupported_file_kind;
         case plat::FileError::no_space:
-        case plat::FileError::other: return 424;
+        case plat::FileError::other: return msg::open_failed;
     }
-    return 424;
+    return msg::open_failed;
 }
 
 plat::FileAccess file_access(Action action) {
@@ -91,9 +86,9 @@ std::string name_from_console(int number) {
 
 std::unique_ptr<Unit> new_unit(int buffer_size) {
     std::unique_ptr<Unit> unit(new (std::nothrow) Unit);
-    if (!unit) fail(no_memory_error);
+    if (!unit) fail(msg::no_memory);
     unit->buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(buffer_size)]);
-    if (!unit->buffer) fail(no_memory_error);
+    if (!unit->buffer) fail(msg::no_memory);
     unit->buffer_size = buffer_size;
     return unit;
 }
@@ -104,7 +99,7 @@ int buffer_size_of(const OpenSettings& settings, bool device) {
     if (device) return console_buffer_size;
     if (settings.access == Access::sequential) return settings.buffer_size;
     long long size = settings.recl + (settings.kind == UnitKind::formatted_direct ? 2LL : 0LL);
-    if (size > INT_MAX) fail(no_memory_error);
+    if (size > INT_MAX) fail(msg::no_memory);
     return static_cast<int>(size);
 }
 
@@ -157,7 +152,7 @@ OpenedHandle open_device(Device device, std::optional<Action> action) {
         case Device::none:
         case Device::unavailable: break;
     }
-    fail(not_found_error);
+    fail(msg::file_not_found);
 }
 
 // Blank, delimiter, pad and carriage control of a connection that stays.
@@ -214,7 +209,7 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     Unit* current = find_connected(number);
     if (!specifiers.file.present() && current) {
         reported = current->name;
-        if (settings.kind != current->kind && current->kind != UnitKind::console) fail(different_kind_error);
+        if (settings.kind != current->kind && current->kind != UnitKind::console) fail(msg::different_connection_kind);
         change_settings(*current, settings);
         return;
     }
@@ -222,19 +217,19 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     ChosenName chosen = choose_name(number, settings, reported);
     reported = chosen.name;
     const Device device = chosen.scratch ? Device::none : device_of(chosen.name);
-    if (device == Device::unavailable) fail(not_found_error);
+    if (device == Device::unavailable) fail(msg::file_not_found);
 
     std::optional<plat::FileIdentity> identity;
     if (device == Device::none && !chosen.scratch) {
         identity = plat::path_identity(chosen.name.c_str());
         if (identity && !identity->regular) identity.reset();
     }
-    if (identity && connected_elsewhere(number, *identity)) fail(connected_elsewhere_error);
+    if (identity && connected_elsewhere(number, *identity)) fail(msg::connected_elsewhere);
 
     const UnitKind kind = device != Device::none ? UnitKind::console : settings.kind;
     if (current) {
         if (same_connection(*current, device, identity)) {
-            if (kind != current->kind) fail(different_kind_error);
+            if (kind != current->kind) fail(msg::different_connection_kind);
             change_settings(*current, settings);
             return;
         }
@@ -245,7 +240,7 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     }
 
     const int slot = free_slot();
-    if (slot < 0) fail(no_slot_error);
+    if (slot < 0) fail(msg::no_free_unit);
     std::unique_ptr<Unit> unit = new_unit(buffer_size_of(settings, device != Device::none));
 
     OpenedHandle opened;
@@ -293,7 +288,7 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
 }  // namespace
 
 int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
-    if (number < -32767 || number > 32767) return bad_unit_error;
+    if (number < -32767 || number > 32767) return msg::bad_unit_number;
     std::string reported;
     int error = 0;
     try {
@@ -307,7 +302,7 @@ int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
 
 void prepare_for_writing(Unit& unit) {
     if (unit.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return;
-    if (unit.action == Action::read) fail(read_only_error);
+    if (unit.action == Action::read) fail(msg::write_refused);
     std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
     if (identity && identity->regular) {
         plat::WriteFailure failure = plat::truncate_file(unit.out_handle, unit.file_offset + unit.position);

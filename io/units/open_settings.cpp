@@ -4,8 +4,11 @@
 #include <string_view>
 
 #include "io/units/keywords.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
+
+namespace msg = rt::msg;
 
 namespace {
 
@@ -42,26 +45,26 @@ int keyword_index(const SpecifierText& text, std::span<const std::string_view> k
 
 int resolve(const OpenSpecifiers& s, OpenSettings& out) {
     int status = keyword_index(s.status, status_keywords, s.file.present() ? 4 : 2);
-    if (status < 0) return 304;
+    if (status < 0) return msg::bad_status;
     out.status = status_values[status];
-    if (out.status == OpenStatus::scratch && s.file.present()) return 301;
+    if (out.status == OpenStatus::scratch && s.file.present()) return msg::scratch_with_file;
 
     int access = keyword_index(s.access, access_keywords, 0);
-    if (access < 0) return 306;
+    if (access < 0) return msg::bad_access;
     out.access = access == 1 ? Access::direct : Access::sequential;
     if (access == 2) out.at_end = true;
 
     int form = keyword_index(s.form, form_keywords, -2);
-    if (form == -1) return 308;
+    if (form == -1) return msg::bad_form;
 
-    if (s.recl && *s.recl <= 0) return 315;
+    if (s.recl && *s.recl <= 0) return msg::bad_recl;
 
     int blank = keyword_index(s.blank, blank_keywords, 0);
-    if (blank < 0) return 307;
+    if (blank < 0) return msg::bad_blank;
     out.blank_zero = blank == 1;
 
     int position = keyword_index(s.position, position_keywords, 0);
-    if (position < 0) return 793;
+    if (position < 0) return msg::bad_position;
     if (position == 2) {
         out.at_end = true;
         out.access = Access::sequential;
@@ -70,7 +73,7 @@ int resolve(const OpenSpecifiers& s, OpenSettings& out) {
     // The form's default follows the access that stands after POSITION.
     out.form = form >= 0 ? form_values[form]
                          : (out.access == Access::sequential ? Form::formatted : Form::unformatted);
-    if (out.access == Access::direct && !s.recl) return 311;
+    if (out.access == Access::direct && !s.recl) return msg::recl_required;
     if (s.recl)
         out.recl = *s.recl;
     else
@@ -78,36 +81,36 @@ int resolve(const OpenSpecifiers& s, OpenSettings& out) {
     out.kind = unit_kind(out.access, out.form);
 
     int action = keyword_index(s.action, action_keywords, -2);
-    if (action == -1) return 794;
+    if (action == -1) return msg::bad_action;
     if (action >= 0) out.action = action_values[action];
 
     int delim = keyword_index(s.delim, delim_keywords, 0);
-    if (delim < 0) return 796;
-    if (s.delim.present() && out.form != Form::formatted) return 795;
+    if (delim < 0) return msg::bad_delim;
+    if (s.delim.present() && out.form != Form::formatted) return msg::delim_unformatted;
     out.delim = delim_values[delim];
 
     int pad = keyword_index(s.pad, pad_keywords, 0);
-    if (pad < 0) return 798;
-    if (s.pad.present() && out.form != Form::formatted) return 797;
+    if (pad < 0) return msg::bad_pad;
+    if (s.pad.present() && out.form != Form::formatted) return msg::pad_unformatted;
     out.pad = pad == 0;
 
     out.buffer_size = buffer_size_for(s.blocksize);
 
     int carriage = keyword_index(s.carriage_control, carriage_keywords, -2);
-    if (carriage == -1) return 799;
+    if (carriage == -1) return msg::bad_carriage_control;
     if (carriage >= 0) out.carriage_control = carriage == 0;
 
-    if (s.focus) return 211;
+    if (s.focus) return msg::focus_not_allowed;
 
     int mode = keyword_index(s.mode, mode_keywords, -2);
-    if (mode == -1) return 305;
+    if (mode == -1) return msg::bad_mode;
     if (mode >= 0 && !out.action) out.action = mode_values[mode];
 
     int share = keyword_index(s.share, share_keywords, 0);
-    if (share < 0) return 309;
+    if (share < 0) return msg::bad_share;
     out.share = share_values[share];
 
-    if (s.title.present()) return 213;
+    if (s.title.present()) return msg::title_not_allowed;
     return 0;
 }
 

@@ -75,7 +75,8 @@ struct Unit {
 };
 
 // Creates the console units: one for both directions when standard input
-// and standard output are both consoles, two otherwise.
+// and standard output are both consoles, two otherwise; and hands the exit
+// sequence its work on the units (closing them, the console's line end).
 void create_console_units();
 bool single_console_unit();
 bool console_units_created();

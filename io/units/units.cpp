@@ -2,12 +2,14 @@
 #include <optional>
 
 #include "io/units/connection.hpp"
+#include "io/units/console.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/write_failure.hpp"
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/termination.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -40,14 +42,23 @@ std::unique_ptr<Unit> make_console_unit(int in_handle, int out_handle) {
 int write_failure_number(plat::WriteFailure failure) {
     switch (failure) {
         case plat::WriteFailure::none: return 0;
-        case plat::WriteFailure::no_space: return 422;
-        case plat::WriteFailure::access_denied: return 421;
-        case plat::WriteFailure::other: return 423;
+        case plat::WriteFailure::no_space: return rt::msg::no_space;
+        case plat::WriteFailure::access_denied: return rt::msg::write_refused;
+        case plat::WriteFailure::other: return rt::msg::write_failed;
     }
-    return 423;
+    return rt::msg::write_failed;
 }
 
+namespace {
+
+void settle_console_output() {
+    if (console_units_created()) settle_console_line(console_output_unit());
+}
+
+}  // namespace
+
 void create_console_units() {
+    rt::set_exit_hooks({close_all_units, settle_console_output});
     if (plat::is_console(plat::standard_input) && plat::is_console(plat::standard_output)) {
         g_units.console_in = make_console_unit(plat::standard_input, plat::standard_output);
         g_units.console_out.reset();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 #include "support/run_program.hpp"
 

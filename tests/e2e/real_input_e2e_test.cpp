@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 #include "support/run_program.hpp"
 

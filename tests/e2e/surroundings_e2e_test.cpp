@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 #include "support/run_program.hpp"
 

@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/format/statement.hpp"
+#include "io/statement/write_statement.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/unit.hpp"
 

@@ -25,8 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "io/listio/list_input.hpp"
+#include "io/statement/read_statement.hpp"
 #include "io/units/connection.hpp"
+#include "io/units/console.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 

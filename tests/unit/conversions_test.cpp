@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "io/listio/list_input.hpp"
-#include "io/listio/list_input_errors.hpp"
+#include "io/listio/conversions.hpp"
+#include "runtime/messages.hpp"
 
 namespace {
 
@@ -49,27 +49,27 @@ TEST(IntegerConversion, LimitsOfThirtyTwoBits) {
         {"+2147483647", 0, 2147483647},
         {"-2147483647", 0, -2147483647},
         {"-2147483648", 0, INT32_MIN},
-        {"2147483648", io::error_integer_range, 0},
-        {"+2147483648", io::error_integer_range, 0},
-        {"-2147483649", io::error_integer_range, 0},
-        {"-02147483648", io::error_integer_range, 0},  // only the exact text reaches the lowest value
-        {"2147483650", io::error_integer_range, 0},
-        {"21474836470", io::error_integer_range, 0},
-        {"99999999999999999999", io::error_integer_range, 0},
+        {"2147483648", rt::msg::integer_out_of_range, 0},
+        {"+2147483648", rt::msg::integer_out_of_range, 0},
+        {"-2147483649", rt::msg::integer_out_of_range, 0},
+        {"-02147483648", rt::msg::integer_out_of_range, 0},  // only the exact text reaches the lowest value
+        {"2147483650", rt::msg::integer_out_of_range, 0},
+        {"21474836470", rt::msg::integer_out_of_range, 0},
+        {"99999999999999999999", rt::msg::integer_out_of_range, 0},
     });
 }
 
 TEST(IntegerConversion, InvalidCharacters) {
     check_integers({
-        {"3.0", io::error_invalid_integer, 0},
-        {"1e5", io::error_invalid_integer, 0},
-        {"abc", io::error_invalid_integer, 0},
-        {"a", io::error_invalid_integer, 0},
-        {"1-2", io::error_invalid_integer, 0},
-        {"--1", io::error_invalid_integer, 0},
-        {"12 3", io::error_invalid_integer, 0},
-        {std::string("1\0", 2), io::error_invalid_integer, 0},
-        {"\xff", io::error_invalid_integer, 0},
+        {"3.0", rt::msg::invalid_integer, 0},
+        {"1e5", rt::msg::invalid_integer, 0},
+        {"abc", rt::msg::invalid_integer, 0},
+        {"a", rt::msg::invalid_integer, 0},
+        {"1-2", rt::msg::invalid_integer, 0},
+        {"--1", rt::msg::invalid_integer, 0},
+        {"12 3", rt::msg::invalid_integer, 0},
+        {std::string("1\0", 2), rt::msg::invalid_integer, 0},
+        {"\xff", rt::msg::invalid_integer, 0},
     });
 }
 
@@ -107,28 +107,28 @@ TEST(IntegerConversion, RadixForm) {
 
 TEST(IntegerConversion, RadixErrors) {
     check_integers({
-        {"1#0", io::error_radix_range, 0},
-        {"0#1", io::error_radix_range, 0},
-        {"37#1", io::error_radix_range, 0},
-        {"99999#1", io::error_radix_range, 0},
-        {"16#1#2", io::error_second_radix_mark, 0},
-        {"##1", io::error_second_radix_mark, 0},
-        {"16#G", io::error_invalid_integer, 0},
-        {"2#2", io::error_invalid_integer, 0},
-        {"10#A", io::error_invalid_integer, 0},
-        {"16#1.0", io::error_invalid_integer, 0},
-        {"16#-1", io::error_invalid_integer, 0},
+        {"1#0", rt::msg::radix_out_of_range, 0},
+        {"0#1", rt::msg::radix_out_of_range, 0},
+        {"37#1", rt::msg::radix_out_of_range, 0},
+        {"99999#1", rt::msg::radix_out_of_range, 0},
+        {"16#1#2", rt::msg::second_radix_mark, 0},
+        {"##1", rt::msg::second_radix_mark, 0},
+        {"16#G", rt::msg::invalid_integer, 0},
+        {"2#2", rt::msg::invalid_integer, 0},
+        {"10#A", rt::msg::invalid_integer, 0},
+        {"16#1.0", rt::msg::invalid_integer, 0},
+        {"16#-1", rt::msg::invalid_integer, 0},
     });
 }
 
 TEST(IntegerConversion, RadixOverflowAndWrapAround) {
     check_integers({
-        {"16#100000000", io::error_integer_range, 0},   // above 4294967295 / 16 before the step
-        {"16#FFFFFFFF0", io::error_integer_range, 0},
-        {"3#102002022201221111211", io::error_integer_range, 0},  // 4294967296 wraps
-        {"10#2147483648", io::error_integer_range, 0},  // negative in radix 10
-        {"10#4294967295", io::error_integer_range, 0},
-        {"2#111111111111111111111111111111111", io::error_integer_range, 0},
+        {"16#100000000", rt::msg::integer_out_of_range, 0},   // above 4294967295 / 16 before the step
+        {"16#FFFFFFFF0", rt::msg::integer_out_of_range, 0},
+        {"3#102002022201221111211", rt::msg::integer_out_of_range, 0},  // 4294967296 wraps
+        {"10#2147483648", rt::msg::integer_out_of_range, 0},  // negative in radix 10
+        {"10#4294967295", rt::msg::integer_out_of_range, 0},
+        {"2#111111111111111111111111111111111", rt::msg::integer_out_of_range, 0},
     });
 }
 
@@ -185,39 +185,39 @@ TEST(RealConversion, SignificandForms) {
 
 TEST(RealConversion, InvalidTexts) {
     check_reals({
-        {"1.e", io::error_invalid_real, 0},
-        {"1.5.2", io::error_invalid_real, 0},
-        {"1e", io::error_invalid_real, 0},
-        {"1e+", io::error_invalid_real, 0},
-        {"1+", io::error_invalid_real, 0},
-        {"1d-", io::error_invalid_real, 0},
-        {"1ee5", io::error_invalid_real, 0},
-        {"1e5.0", io::error_invalid_real, 0},
-        {"1e5e5", io::error_invalid_real, 0},
-        {".", io::error_invalid_real, 0},
-        {"+", io::error_invalid_real, 0},
-        {"-.", io::error_invalid_real, 0},
-        {"e5", io::error_invalid_real, 0},
-        {"abc", io::error_invalid_real, 0},
-        {"--1", io::error_invalid_real, 0},
-        {"1x", io::error_invalid_real, 0},
-        {"1 ", io::error_invalid_real, 0},
-        {"0x10", io::error_invalid_real, 0},
-        {"inf", io::error_invalid_real, 0},
-        {"nan", io::error_invalid_real, 0},
-        {std::string("1\0", 2), io::error_invalid_real, 0},
+        {"1.e", rt::msg::invalid_real, 0},
+        {"1.5.2", rt::msg::invalid_real, 0},
+        {"1e", rt::msg::invalid_real, 0},
+        {"1e+", rt::msg::invalid_real, 0},
+        {"1+", rt::msg::invalid_real, 0},
+        {"1d-", rt::msg::invalid_real, 0},
+        {"1ee5", rt::msg::invalid_real, 0},
+        {"1e5.0", rt::msg::invalid_real, 0},
+        {"1e5e5", rt::msg::invalid_real, 0},
+        {".", rt::msg::invalid_real, 0},
+        {"+", rt::msg::invalid_real, 0},
+        {"-.", rt::msg::invalid_real, 0},
+        {"e5", rt::msg::invalid_real, 0},
+        {"abc", rt::msg::invalid_real, 0},
+        {"--1", rt::msg::invalid_real, 0},
+        {"1x", rt::msg::invalid_real, 0},
+        {"1 ", rt::msg::invalid_real, 0},
+        {"0x10", rt::msg::invalid_real, 0},
+        {"inf", rt::msg::invalid_real, 0},
+        {"nan", rt::msg::invalid_real, 0},
+        {std::string("1\0", 2), rt::msg::invalid_real, 0},
     });
 }
 
 TEST(RealConversion, TooLargeForADouble) {
     check_reals({
         {"1.7976931348623157e308", 0, DBL_MAX},
-        {"1e309", io::error_real_range, 0},
-        {"1.8e308", io::error_real_range, 0},
-        {"-1e400", io::error_real_range, 0},
-        {"1e5201", io::error_real_range, 0},
-        {"1e" + std::string(30, '9'), io::error_real_range, 0},
-        {std::string(400, '9'), io::error_real_range, 0},
+        {"1e309", rt::msg::real_out_of_range, 0},
+        {"1.8e308", rt::msg::real_out_of_range, 0},
+        {"-1e400", rt::msg::real_out_of_range, 0},
+        {"1e5201", rt::msg::real_out_of_range, 0},
+        {"1e" + std::string(30, '9'), rt::msg::real_out_of_range, 0},
+        {std::string(400, '9'), rt::msg::real_out_of_range, 0},
     });
 }
 

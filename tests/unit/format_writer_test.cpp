@@ -11,7 +11,8 @@
 #include <string>
 
 #include "io/format/compiled_format.hpp"
-#include "io/format/queued_statement.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/format/output_items.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 
@@ -75,42 +76,34 @@ public:
     explicit Statement(const std::string& format) : text_(format) {}
 
     Statement& integer(std::int32_t value) {
-        io::QueuedItem item{io::ItemType::integer4};
-        item.integer = value;
-        queued_.items.push_back(item);
+        items_.add_integer(value);
         return *this;
     }
     Statement& real(double value) {
-        io::QueuedItem item{io::ItemType::real8};
-        item.real = value;
-        queued_.items.push_back(item);
+        items_.add_real8(value);
         return *this;
     }
     Statement& character(const std::string& text) {
-        io::QueuedItem item{io::ItemType::character};
-        item.text_offset = static_cast<std::uint32_t>(queued_.texts.size());
-        item.text_length = static_cast<std::uint32_t>(text.size());
-        queued_.texts += text;
-        queued_.items.push_back(item);
+        items_.add_character(text);
         return *this;
     }
     Statement& non_advancing() {
-        queued_.non_advancing = true;
+        non_advancing_ = true;
         return *this;
     }
 
     // Compiles the format as the begin call does (length -1: up to the NUL)
     // and performs the statement.
     void perform(io::Unit& unit) {
-        queued_.has_format = true;
-        queued_.unit = unit.number;
-        io::compile_format(text_.c_str(), -1, queued_.format);
-        io::format_write(unit, queued_);
+        io::CompiledFormat format;
+        io::compile_format(text_.c_str(), -1, format);
+        io::format_write(unit, format, items_, non_advancing_);
     }
 
 private:
     std::string text_;
-    io::QueuedStatement queued_;
+    io::QueuedItems items_;
+    bool non_advancing_ = false;
 };
 
 std::string written(Statement statement) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "io/format/statement.hpp"
-#include "io/listio/console_output.hpp"
+#include "io/statement/write_statement.hpp"
+#include "io/units/console.hpp"
 #include "io/units/unit.hpp"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "io/format/statement.hpp"
+#include "io/statement/write_statement.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"

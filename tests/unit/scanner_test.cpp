@@ -16,9 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "io/listio/list_input.hpp"
-#include "io/listio/list_input_errors.hpp"
+#include "io/statement/read_statement.hpp"
+#include "runtime/messages.hpp"
 #include "io/units/connection.hpp"
+#include "io/units/console.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "runtime/termination.hpp"
@@ -190,7 +191,7 @@ TEST_F(InputStatements, RestOfTheLineIsDiscardedAtTheEnd) {
     EXPECT_EQ(value, 3);
     ASSERT_EQ(read_one_integer(value), 0);
     EXPECT_EQ(value, 6);
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
     EXPECT_TRUE(unit_->at_eof);
 }
 
@@ -232,7 +233,7 @@ TEST_F(InputStatements, NullValuesKeepTheVariable) {
     EXPECT_EQ(second, 5);
     ASSERT_EQ(read_one_integer(value), 0);  // blanks then a comma at the start
     EXPECT_EQ(value, 42);
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
 }
 
 TEST_F(InputStatements, SlashLeavesTheRemainingItems) {
@@ -272,7 +273,7 @@ TEST_F(InputStatements, CommaIsASeparatorNotADecimalMark) {
     ASSERT_EQ(read_statement({real_item(a), real_item(b)}), 0);
     EXPECT_EQ(a, 1.0);
     EXPECT_EQ(b, 5.0);
-    EXPECT_EQ(read_statement({real_item(a)}), io::error_end_of_file);
+    EXPECT_EQ(read_statement({real_item(a)}), rt::msg::end_of_file);
 }
 
 TEST_F(InputStatements, RealForms) {
@@ -291,12 +292,12 @@ TEST_F(InputStatements, ConversionErrorsLeaveTheItem) {
         bool real;
         int error;
     } cases[] = {
-        {"3.0\n", false, io::error_invalid_integer},   {"abc\n", false, io::error_invalid_integer},
-        {"2147483648\n", false, io::error_integer_range}, {"16#1#2\n", false, io::error_second_radix_mark},
-        {"40#1\n", false, io::error_radix_range},      {"1.e\n", true, io::error_invalid_real},
-        {"1.5.2\n", true, io::error_invalid_real},     {"1e999\n", true, io::error_real_range},
-        {"'3'\n", false, io::error_value_form},        {"\"3\"\n", true, io::error_value_form},
-        {"(1,2)\n", true, io::error_value_form},       {"(3)\n", false, io::error_value_form},
+        {"3.0\n", false, rt::msg::invalid_integer},   {"abc\n", false, rt::msg::invalid_integer},
+        {"2147483648\n", false, rt::msg::integer_out_of_range}, {"16#1#2\n", false, rt::msg::second_radix_mark},
+        {"40#1\n", false, rt::msg::radix_out_of_range},      {"1.e\n", true, rt::msg::invalid_real},
+        {"1.5.2\n", true, rt::msg::invalid_real},     {"1e999\n", true, rt::msg::real_out_of_range},
+        {"'3'\n", false, rt::msg::value_form},        {"\"3\"\n", true, rt::msg::value_form},
+        {"(1,2)\n", true, rt::msg::value_form},       {"(3)\n", false, rt::msg::value_form},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
@@ -315,9 +316,9 @@ TEST_F(InputStatements, ErrorAbandonsTheRestOfTheStatement) {
     feed("x 5\n6\n");
     std::int32_t a = 1, b = 2;
     ASSERT_EQ(io::begin_read(io::default_input_unit, io::return_errors_flag), 0);
-    EXPECT_EQ(io::read_integer_item(a), io::error_invalid_integer);
-    EXPECT_EQ(io::read_integer_item(b), io::error_invalid_integer);
-    EXPECT_EQ(io::end_read(), io::error_invalid_integer);
+    EXPECT_EQ(io::read_integer_item(a), rt::msg::invalid_integer);
+    EXPECT_EQ(io::read_integer_item(b), rt::msg::invalid_integer);
+    EXPECT_EQ(io::end_read(), rt::msg::invalid_integer);
     EXPECT_EQ(a, 1);
     EXPECT_EQ(b, 2) << "no value is read after the error";
     // The failed statement did not take its line end: " 5" is what is left.
@@ -375,10 +376,10 @@ TEST_F(InputStatements, RepeatCountErrors) {
         std::string input;
         int error;
     } cases[] = {
-        {"0*1\n", io::error_repeat_zero},         {"*1\n", io::error_repeat_zero},
-        {"2*2*1\n", io::error_second_repeat},     {"a*b\n", io::error_invalid_integer},
-        {"1.5*2\n", io::error_invalid_integer},   {"99999999999*1\n", io::error_integer_range},
-        {std::string(300, '1') + "*1\n", io::error_value_too_long},
+        {"0*1\n", rt::msg::repeat_count_zero},         {"*1\n", rt::msg::repeat_count_zero},
+        {"2*2*1\n", rt::msg::second_repeat_count},     {"a*b\n", rt::msg::invalid_integer},
+        {"1.5*2\n", rt::msg::invalid_integer},   {"99999999999*1\n", rt::msg::integer_out_of_range},
+        {std::string(300, '1') + "*1\n", rt::msg::value_too_long},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
@@ -392,7 +393,7 @@ TEST_F(InputStatements, RepeatCountErrors) {
     // The text before "*" is an integer for a character item too.
     feed("a*b\n");
     Name name(10);
-    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), io::error_invalid_integer);
+    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), rt::msg::invalid_integer);
 }
 
 TEST_F(InputStatements, NamesWithoutQuotes) {
@@ -491,14 +492,14 @@ TEST_F(InputStatements, QuotedValueLongerThanTheItemStopsAtItsLength) {
 TEST_F(InputStatements, QuotedValueLongerThanTheWorkAreaIsRefused) {
     feed("'" + std::string(261, 'q') + "'\n");
     Name name(60);
-    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), io::error_value_too_long);
+    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), rt::msg::value_too_long);
     EXPECT_TRUE(name.guard_intact());
 }
 
 TEST_F(InputStatements, UnterminatedQuoteAtTheEndOfInput) {
     feed("'abc");
     Name name(10, 'z');
-    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), io::error_end_of_file);
+    EXPECT_EQ(read_statement({character_item(name.data(), name.length)}), rt::msg::end_of_file);
     EXPECT_TRUE(name.guard_intact());
     EXPECT_TRUE(unit_->at_eof);
 }
@@ -511,7 +512,7 @@ TEST_F(InputStatements, ValueLongerThanTheWorkArea) {
     // Any value is refused as soon as it outgrows the work area, so that
     // input that never ends a value cannot keep a statement reading.
     Name wide(300);
-    EXPECT_EQ(read_statement({character_item(wide.data(), wide.length)}), io::error_value_too_long);
+    EXPECT_EQ(read_statement({character_item(wide.data(), wide.length)}), rt::msg::value_too_long);
     EXPECT_TRUE(wide.guard_intact());
     TearDown();
     SetUp();
@@ -520,13 +521,13 @@ TEST_F(InputStatements, ValueLongerThanTheWorkArea) {
     EXPECT_EQ(wide.value(), padded(std::string(260, 'n'), 300));
 
     std::int32_t integer = 5;
-    EXPECT_EQ(read_one_integer(integer), io::error_value_too_long);
+    EXPECT_EQ(read_one_integer(integer), rt::msg::value_too_long);
     EXPECT_EQ(integer, 5);
     TearDown();
     SetUp();
     feed("0." + std::string(298, '0') + "\nnext\n");
     double real = 5;
-    EXPECT_EQ(read_statement({real_item(real)}), io::error_value_too_long);
+    EXPECT_EQ(read_statement({real_item(real)}), rt::msg::value_too_long);
     EXPECT_EQ(real, 5);
 }
 
@@ -555,7 +556,7 @@ TEST_F(InputStatements, InputEndingWithoutLineEnd) {
     feed(std::string(129, ' ') + "123");
     ASSERT_EQ(read_one_integer(value), 0);
     EXPECT_EQ(value, 123);
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
 
     TearDown();
     SetUp();
@@ -580,20 +581,20 @@ TEST_F(InputStatements, LineWrittenInPiecesArrivesWhole) {
 TEST_F(InputStatements, EndOfInputAndCtrlZ) {
     feed("");
     std::int32_t value = 1;
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
     EXPECT_EQ(value, 1);
     TearDown();
     SetUp();
 
     feed("\x1a\r\n");
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
     EXPECT_TRUE(unit_->at_eof);
     TearDown();
     SetUp();
 
     // Blank lines only: reading goes on to the end of input.
     feed("\n\n\n");
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
 }
 
 TEST_F(InputStatements, ReadFailure) {
@@ -601,7 +602,7 @@ TEST_F(InputStatements, ReadFailure) {
     ASSERT_GE(directory, 0);
     install(directory);
     std::int32_t value = 1;
-    EXPECT_EQ(read_one_integer(value), io::error_read_failure);
+    EXPECT_EQ(read_one_integer(value), rt::msg::read_failure);
     ::close(directory);
 }
 
@@ -612,13 +613,13 @@ TEST_F(InputStatements, BinaryBytesAndNuls) {
     ASSERT_EQ(read_statement({character_item(name.data(), name.length)}), 0);
     EXPECT_EQ(name.value(), binary + "   ");
     std::int32_t integer = 3;
-    EXPECT_EQ(read_one_integer(integer), io::error_invalid_integer);
+    EXPECT_EQ(read_one_integer(integer), rt::msg::invalid_integer);
     EXPECT_EQ(integer, 3);
     TearDown();
     SetUp();
     feed(std::string("\0\0\n", 3));
     double real = 3;
-    EXPECT_EQ(read_statement({real_item(real)}), io::error_invalid_real);
+    EXPECT_EQ(read_statement({real_item(real)}), rt::msg::invalid_real);
 }
 
 // Random bytes, including every separator and quote, end each statement in a
@@ -634,7 +635,7 @@ TEST_F(InputStatements, RandomBytesEndInOrder) {
         SCOPED_TRACE("round " + std::to_string(round));
         feed(input);
         int status = 0;
-        for (int statement = 0; statement < 1000 && status != io::error_end_of_file; ++statement) {
+        for (int statement = 0; statement < 1000 && status != rt::msg::end_of_file; ++statement) {
             std::int32_t integer = 0;
             double real = 0;
             Name name(20);
@@ -646,7 +647,7 @@ TEST_F(InputStatements, RandomBytesEndInOrder) {
             ASSERT_TRUE(name.guard_intact());
             ASSERT_TRUE(status == 0 || (status >= 100 && status <= 505)) << status;
         }
-        EXPECT_EQ(status, io::error_end_of_file) << "the input ends every round";
+        EXPECT_EQ(status, rt::msg::end_of_file) << "the input ends every round";
         TearDown();
         SetUp();
     }
@@ -669,7 +670,7 @@ TEST_F(InputStatements, OutputOnTheSingleConsoleUnitDropsTypedAhead) {
     // rest of the buffer ("3\n") is dropped, so the next line comes from a
     // new read, which finds the end of input.
     unit_->record_written = true;
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
     EXPECT_FALSE(unit_->record_written);
     ::close(output[1]);
     char bytes[8];
@@ -709,7 +710,7 @@ TEST_F(InputStatements, ConsoleLineLongerThanItsRoomIsRefused) {
         io::read_console_line(line, 260);
         ADD_FAILURE() << "a line longer than its room was taken";
     } catch (const io::IoFailure& failure) {
-        EXPECT_EQ(failure.message_number, io::error_value_too_long);
+        EXPECT_EQ(failure.message_number, rt::msg::value_too_long);
     }
 }
 
@@ -779,7 +780,7 @@ TEST_F(TerminalInput, LineOf131CharactersIsAccepted) {
 TEST_F(TerminalInput, LineOf132CharactersIsRefused) {
     type(std::string(129, ' ') + "123\n");
     std::int32_t value = 0;
-    EXPECT_EQ(read_one_integer(value), io::error_console_line_long);
+    EXPECT_EQ(read_one_integer(value), rt::msg::console_line_too_long);
     EXPECT_EQ(value, 0);
 }
 
@@ -806,7 +807,7 @@ TEST_F(TerminalInput, RepeatCountAloneReadsOneMoreLine) {
 TEST_F(TerminalInput, CtrlDOnAnEmptyLineIsTheEndOfInput) {
     type("\x04");
     std::int32_t value = 0;
-    EXPECT_EQ(read_one_integer(value), io::error_end_of_file);
+    EXPECT_EQ(read_one_integer(value), rt::msg::end_of_file);
     EXPECT_TRUE(unit_->at_eof);
 }
 

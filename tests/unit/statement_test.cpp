@@ -4,7 +4,7 @@
 
 #include <fcntl.h>
 
-#include "io/format/statement.hpp"
+#include "io/statement/write_statement.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/unit.hpp"
 

@@ -1,29 +1,48 @@
-#include "io/format/statement.hpp"
+// Output statements: the begin call, the item calls that queue the items,
+// and the end call that hands them to the record writer of the statement's
+// kind, with the error policy of every output statement.
+#include "io/statement/write_statement.hpp"
 
 #include <array>
 #include <cstring>
+#include <string>
 #include <string_view>
 
-#include "io/format/queued_statement.hpp"
+#include "io/format/compiled_format.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/format/output_items.hpp"
+#include "io/listio/list_output.hpp"
 #include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
+#include "io/units/keywords.hpp"
+#include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 
 namespace io {
 
 namespace {
 
+// One open output statement: its header, its queue and its compiled format.
+struct QueuedStatement {
+    bool has_format = false;
+    bool default_unit = false;
+    bool non_advancing = false;
+    bool return_errors = false;
+    int unit = 0;
+    int begin_error = 0;  // an error of the begin call, raised at the end call
+    CompiledFormat format;
+    std::string format_text;  // the text `format` was compiled from
+    int format_length = 0;    // and the length it was given with
+    QueuedItems items;
+};
+
 // Statements may nest (an item evaluated by a function that itself writes);
 // each level keeps its own queue. Beyond this depth a statement is refused.
 constexpr int nesting_limit = 4;
-constexpr int nesting_error = 98;
-constexpr int bad_unit_error = 314;
-constexpr int unformatted_error = 200;
-constexpr int bad_advance_error = 999;
 
 struct StatementStack {
     std::array<QueuedStatement, nesting_limit> levels;
-    int depth = 0;    // open statements, including refused ones
+    int depth = 0;  // open statements, including refused ones
 };
 
 StatementStack g_statements;
@@ -33,17 +52,8 @@ QueuedStatement* current() {
     return depth >= 1 && depth <= nesting_limit ? &g_statements.levels[depth - 1] : nullptr;
 }
 
-bool matches_keyword(const char* text, int length, std::string_view keyword) {
-    if (length < static_cast<int>(keyword.size())) return false;
-    for (std::size_t i = 0; i < keyword.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != keyword[i]) return false;
-    }
-    for (int i = static_cast<int>(keyword.size()); i < length; ++i)
-        if (text[i] != ' ') return false;
-    return true;
-}
+// The non-advancing specifier: NO, or YES (advancing, the default).
+constexpr std::array<std::string_view, 2> advance_keywords{"NO", "YES"};
 
 std::string_view unit_name_for(int unit) {
     Unit* found = lookup_unit(unit, Direction::output);
@@ -76,6 +86,12 @@ void compile_for(QueuedStatement& statement, const char* format, int format_leng
     statement.format_length = format_length;
 }
 
+// The statement an item call adds to: none after a refused begin call.
+QueuedItems* open_queue() {
+    QueuedStatement* statement = current();
+    return statement && !statement->begin_error ? &statement->items : nullptr;
+}
+
 }  // namespace
 
 int begin_write(int unit, const char* format, int format_length, const char* advance, int advance_length,
@@ -83,7 +99,7 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     const bool return_errors = (flags & return_errors_flag) != 0;
     ++g_statements.depth;
     QueuedStatement* statement = current();
-    if (!statement) return settle_error(nesting_error, return_errors, unit);
+    if (!statement) return settle_error(rt::msg::statements_nested_too_deeply, return_errors, unit);
 
     statement->default_unit = unit == default_output_unit;
     statement->unit = statement->default_unit ? default_output_unit : unit;
@@ -92,14 +108,12 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     statement->non_advancing = false;
     statement->begin_error = 0;
     statement->items.clear();
-    statement->texts.clear();
 
-    if (!statement->default_unit && (unit < -32767 || unit > 32767)) statement->begin_error = bad_unit_error;
+    if (!statement->default_unit && (unit < -32767 || unit > 32767)) statement->begin_error = rt::msg::bad_unit_number;
     if (!statement->begin_error && advance) {
-        if (matches_keyword(advance, advance_length, "NO"))
-            statement->non_advancing = true;
-        else if (!matches_keyword(advance, advance_length, "YES"))
-            statement->begin_error = bad_advance_error;
+        const int keyword = match_keyword(advance, advance_length, advance_keywords);
+        if (keyword < 0) statement->begin_error = rt::msg::bad_advance;
+        statement->non_advancing = keyword == 0;
     }
     if (!statement->begin_error && format) {
         try {
@@ -113,32 +127,18 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
 }
 
 int write_integer_item(std::int32_t value) {
-    QueuedStatement* statement = current();
-    if (!statement || statement->begin_error) return 0;
-    QueuedItem item{ItemType::integer4};
-    item.integer = value;
-    statement->items.push_back(item);
+    if (QueuedItems* queue = open_queue()) queue->add_integer(value);
     return 0;
 }
 
 int write_real8_item(double value) {
-    QueuedStatement* statement = current();
-    if (!statement || statement->begin_error) return 0;
-    QueuedItem item{ItemType::real8};
-    item.real = value;
-    statement->items.push_back(item);
+    if (QueuedItems* queue = open_queue()) queue->add_real8(value);
     return 0;
 }
 
 int write_character_item(const char* text, int length) {
-    QueuedStatement* statement = current();
-    if (!statement || statement->begin_error) return 0;
     if (length < 0) length = 0;
-    QueuedItem item{ItemType::character};
-    item.text_offset = static_cast<std::uint32_t>(statement->texts.size());
-    item.text_length = static_cast<std::uint32_t>(length);
-    statement->texts.append(text, static_cast<std::size_t>(length));
-    statement->items.push_back(item);
+    if (QueuedItems* queue = open_queue()) queue->add_character(std::string_view(text, static_cast<std::size_t>(length)));
     return 0;
 }
 
@@ -148,17 +148,17 @@ int end_write() {
     struct Pop {
         ~Pop() { --g_statements.depth; }
     } pop;
-    if (!statement) return nesting_error;
+    if (!statement) return rt::msg::statements_nested_too_deeply;
     if (statement->begin_error) return statement->begin_error;
 
     Unit* unit = lookup_unit(statement->unit, Direction::output);
     try {
-        if (!unit) fail(bad_unit_error);
-        if (is_unformatted(unit->kind)) fail(unformatted_error);
+        if (!unit) fail(rt::msg::bad_unit_number);
+        if (is_unformatted(unit->kind)) fail(rt::msg::formatted_on_unformatted);
         if (statement->has_format)
-            format_write(*unit, *statement);
+            format_write(*unit, statement->format, statement->items, statement->non_advancing);
         else
-            list_write(*unit, *statement);
+            list_write(*unit, statement->items);
     } catch (const IoFailure& failure) {
         if (statement->return_errors) return failure.message_number;
         rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->name) : "CON");
