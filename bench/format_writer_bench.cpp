@@ -9,15 +9,16 @@
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/record_output.hpp"
 
 namespace {
 
 io::Unit scratch_file_unit(std::FILE* file) {
     io::Unit unit;
-    unit.kind = io::UnitKind::formatted_sequential;
-    unit.out_handle = fileno(file);
-    unit.buffer = std::make_unique<char[]>(io::file_buffer_size);
-    unit.buffer_size = io::file_buffer_size;
+    unit.connection.kind = io::UnitKind::formatted_sequential;
+    unit.connection.out_handle = fileno(file);
+    unit.buffer.bytes = std::make_unique<char[]>(io::file_buffer_size);
+    unit.buffer.size = io::file_buffer_size;
     unit.positioned_for_writing = true;
     return unit;
 }

@@ -1,6 +1,7 @@
 // Process start-up: the floating-point environment, the console units, one
 // call of the main program, and the exit sequence with its result.
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 #include "platform/console.hpp"
 #include "principal/principal.hpp"
 #include "runtime/fpenv.hpp"

@@ -161,20 +161,12 @@ double rt_pow(double x, double y) {
 }
 
 bool math_error_hook(const MathErrorRecord& record) {
-    g_state.report_in_progress = true;
-    if (record.type == MathError::underflow || record.type == MathError::ploss) {
-        g_state.report_in_progress = false;
-        return true;
-    }
+    if (record.type == MathError::underflow || record.type == MathError::ploss) return true;
     g_state.error_code = static_cast<std::int32_t>(record.type);
     const std::string_view display = record.name == "pow" ? std::string_view("**") : record.name;
-    std::int32_t length = 0;
-    for (char& c : g_state.display_name) {
-        c = static_cast<std::size_t>(length) < display.size() ? display[length++] : ' ';
-    }
-    g_state.display_length = length;
-    const ErrorMessage message =
-        math_error_message(std::string_view(g_state.display_name, length), record.type);
+    std::size_t length = 0;
+    for (char& c : g_state.display_name) c = length < display.size() ? display[length++] : ' ';
+    const ErrorMessage message = math_error_message(std::string_view(g_state.display_name, length), record.type);
     runtime_error_report(error_report_number(g_state.error_code), message.view(), Kind::math, {});
 }
 
@@ -182,7 +174,6 @@ void floating_point_trap(int trap_code) {
     // Inside an intrinsic the platform resumes the operation with a clean
     // state and the intrinsic's own error path decides.
     if (g_state.intrinsic != 0) return;
-    g_state.report_in_progress = true;
     if (find_code(trap_code) == nullptr) trap_code = plat::fp_trap_invalid;
     g_state.error_code = trap_code;
     const ErrorMessage message = trap_message(trap_code);

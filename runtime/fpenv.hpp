@@ -73,9 +73,7 @@ int error_report_number(int code);
 struct FpState {
     volatile std::int32_t intrinsic = 0;     // 34 or 36 while an intrinsic runs
     volatile std::int32_t error_code = 0;    // math error type or trap code
-    char display_name[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    std::int32_t display_length = 0;
-    volatile bool report_in_progress = false;
+    char display_name[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};  // the function a math error names
     bool division_sound = true;              // outcome of the divide-erratum test
 };
 

@@ -3,7 +3,8 @@
 #include "io/chars/chars.hpp"
 #include "io/command/command.hpp"
 #include "io/statement/write_statement.hpp"
-#include "io/units/connection.hpp"
+#include "io/units/open.hpp"
+#include "io/units/close.hpp"
 #include "runtime/termination.hpp"
 
 namespace subrotinas {

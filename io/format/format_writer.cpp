@@ -20,9 +20,9 @@
 #include "io/format/format_fixed.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/units/console.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/record_output.hpp"
 
 namespace io {
 
@@ -88,7 +88,7 @@ struct GroupFrame {
 // The state of one statement, reset at its start.
 struct WriteState {
     WriteState(Unit& u, std::string& r, const std::uint8_t* start)
-        : unit(u), console(u.kind == UnitKind::console), record(r), position(start) {}
+        : unit(u), console(u.connection.kind == UnitKind::console), record(r), position(start) {}
 
     Unit& unit;
     bool console;
@@ -186,7 +186,6 @@ void hand_over(WriteState& s, bool with_line_end) {
     } else {
         if (with_line_end) s.record.append("\r\n", 2);
         put_bytes(s.unit, s.record.data(), s.record.size());
-        if (with_line_end) s.unit.record_start = s.unit.position;
     }
     s.record.clear();
     s.record_in_transit = false;
@@ -196,7 +195,6 @@ void end_record(WriteState& s) {
     s.pending_blanks = 0;
     hand_over(s, true);
     s.column = 0;
-    s.unit.column = 0;
     s.unit.record_written = true;
 }
 
@@ -400,7 +398,6 @@ void perform(WriteState& s, const QueuedItems& statement, bool non_advancing) {
     s.pending_blanks = 0;
     if (s.suppress_record_end || non_advancing) {
         if (!s.record.empty()) hand_over(s, false);
-        s.unit.column = static_cast<int>(std::min<std::size_t>(s.column, std::numeric_limits<int>::max()));
     } else {
         end_record(s);
     }
@@ -420,7 +417,7 @@ void keep_partial_record(WriteState& s) {
 }  // namespace
 
 void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& statement, bool non_advancing) {
-    if (unit.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
+    if (unit.connection.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
     if (format.bytes.empty()) fail(compile_not_parenthesised);
 
     std::string& record = record_buffer();

@@ -5,9 +5,9 @@
 
 #include "io/listio/conversions.hpp"
 #include "io/listio/scanner.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
+#include "io/units/unit_table.hpp"
 #include "platform/console.hpp"
 #include "runtime/messages.hpp"
 
@@ -42,7 +42,7 @@ void store_character(const Scanner& scanner, bool repeated, char* text, int leng
 
 Unit& list_input_unit(int number) {
     Unit* unit = number == default_input_unit ? &console_input_unit() : lookup_unit(number, Direction::input);
-    if (unit == nullptr || unit->kind != UnitKind::console || unit->in_handle < 0) fail(rt::msg::read_failure);
+    if (unit == nullptr || unit->connection.kind != UnitKind::console || unit->connection.in_handle < 0) fail(rt::msg::read_failure);
     return *unit;
 }
 
@@ -53,10 +53,9 @@ void start_list_read(ListRead& read, Unit& unit) {
     read.unit = &unit;
     if (unit.record_written) {
         settle_console_line(unit);
-        unit.position = 0;
-        unit.last_valid = -1;
+        unit.buffer.discard();
     }
-    start_scanner(read.scanner, unit, plat::is_console(unit.in_handle));
+    start_scanner(read.scanner, unit, plat::is_console(unit.connection.in_handle));
 }
 
 void read_integer(ListRead& read, std::int32_t& value) {

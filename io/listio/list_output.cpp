@@ -6,8 +6,8 @@
 #include "io/format/edit.hpp"
 #include "io/listio/list_output.hpp"
 #include "io/units/console.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
+#include "io/units/record_output.hpp"
 #include "platform/console.hpp"
 #include "runtime/messages.hpp"
 
@@ -46,7 +46,7 @@ struct ListRecord {
         pending_blanks = 0;
     }
     void end() {
-        if (unit.kind == UnitKind::console) {
+        if (unit.connection.kind == UnitKind::console) {
             send_console_record(unit, bytes, static_cast<std::size_t>(length));
         } else {
             put_bytes(unit, bytes, static_cast<std::size_t>(length));
@@ -102,7 +102,7 @@ void put_value(ListRecord& record, const FieldText& text, int field_width) {
 
 
 void list_write(Unit& unit, const QueuedItems& statement) {
-    if (unit.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
+    if (unit.connection.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
     ListRecord record{unit, {}};
     FieldText text;
     for (const QueuedItem& item : statement.items) {

@@ -3,9 +3,9 @@
 #include "io/statement/read_statement.hpp"
 
 #include "io/listio/list_input.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
+#include "io/units/unit_table.hpp"
 #include "runtime/termination.hpp"
 
 namespace io {
@@ -40,7 +40,7 @@ int run(Part part) {
     } catch (const IoFailure& failure) {
         if (!statement.return_errors) {
             const Unit* unit = statement.unit != nullptr ? statement.unit : &console_input_unit();
-            rt::raise_error(failure.message_number, rt::Kind::read, unit->name);
+            rt::raise_error(failure.message_number, rt::Kind::read, unit->connection.name);
         }
         statement.error = failure.message_number;
         return statement.error;
@@ -55,7 +55,7 @@ int begin_read(int unit, int flags) {
     try {
         g_read.unit = &list_input_unit(unit);
     } catch (const IoFailure& failure) {
-        if (!g_read.return_errors) rt::raise_error(failure.message_number, rt::Kind::read, console_input_unit().name);
+        if (!g_read.return_errors) rt::raise_error(failure.message_number, rt::Kind::read, console_input_unit().connection.name);
         g_read.error = failure.message_number;
         return g_read.error;
     }

@@ -12,9 +12,9 @@
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/listio/list_output.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
+#include "io/units/unit_table.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 
@@ -57,7 +57,7 @@ constexpr std::array<std::string_view, 2> advance_keywords{"NO", "YES"};
 
 std::string_view unit_name_for(int unit) {
     Unit* found = lookup_unit(unit, Direction::output);
-    return found ? std::string_view(found->name) : std::string_view("CON");
+    return found ? std::string_view(found->connection.name) : std::string_view("CON");
 }
 
 // Reports the error, or hands its number back when the statement asked.
@@ -154,14 +154,14 @@ int end_write() {
     Unit* unit = lookup_unit(statement->unit, Direction::output);
     try {
         if (!unit) fail(rt::msg::bad_unit_number);
-        if (is_unformatted(unit->kind)) fail(rt::msg::formatted_on_unformatted);
+        if (is_unformatted(unit->connection.kind)) fail(rt::msg::formatted_on_unformatted);
         if (statement->has_format)
             format_write(*unit, statement->format, statement->items, statement->non_advancing);
         else
             list_write(*unit, statement->items);
     } catch (const IoFailure& failure) {
         if (statement->return_errors) return failure.message_number;
-        rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->name) : "CON");
+        rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");
     }
     return 0;
 }

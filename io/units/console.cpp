@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "io/units/failure.hpp"
+#include "io/units/record_output.hpp"
+#include "io/units/unit_table.hpp"
 #include "platform/console.hpp"
 #include "runtime/messages.hpp"
 
@@ -14,11 +16,6 @@ namespace io {
 namespace {
 
 constexpr char end_of_file_mark = 0x1A;  // Ctrl+Z
-
-void discard_buffer(Unit& unit) {
-    unit.position = 0;
-    unit.last_valid = -1;
-}
 
 // A terminal delivers one typed line per read. A pipe or file delivers
 // whatever its writer has passed on so far, so it is read on until the
@@ -60,37 +57,34 @@ void send_console_record(Unit& unit, const char* record, std::size_t length) {
     do {
         std::size_t part = remaining < console_buffer_size ? remaining : console_buffer_size;
         std::memcpy(piece + used, text, part);
-        unit.record_started = true;
         write_through(unit, piece, used + part);
         text += part;
         remaining -= part;
         used = 0;
     } while (remaining > 0);
-    unit.record_started = false;
     unit.record_written = true;
-    unit.column = 0;
 }
 
 void settle_console_line(Unit& unit) {
     if (!unit.record_written) return;
     unit.record_written = false;
-    if (unit.out_handle >= 0) plat::write_all(unit.out_handle, "\r\n", 2);
+    if (unit.connection.out_handle >= 0) plat::write_all(unit.connection.out_handle, "\r\n", 2);
 }
 
 int refill(Unit& unit, bool console) {
-    char* buffer = unit.buffer.get();
+    char* buffer = unit.buffer.bytes.get();
     // Input that ends without a line end at the buffer's edge still ends its
     // last line: the end of input shows first as the missing LF.
-    const bool line_open = unit.last_valid >= 0 && buffer[unit.last_valid] != '\n';
+    const bool line_open = unit.buffer.last_valid >= 0 && buffer[unit.buffer.last_valid] != '\n';
 
-    const long n = read_record_bytes(unit.in_handle, buffer, console);
-    discard_buffer(unit);
+    const long n = read_record_bytes(unit.connection.in_handle, buffer, console);
+    unit.buffer.discard();
     if (n < 0) fail(rt::msg::read_failure);
     if (n == 0) {
         if (line_open) {
             buffer[0] = '\n';
-            unit.last_valid = 0;
-            unit.position = 1;
+            unit.buffer.last_valid = 0;
+            unit.buffer.position = 1;
             return '\n';
         }
         unit.at_eof = true;
@@ -106,25 +100,25 @@ int refill(Unit& unit, bool console) {
         unit.at_eof = true;
         fail(rt::msg::end_of_file);
     }
-    unit.last_valid = count - 1;
-    if (count < console_buffer_size && !ends_line) buffer[++unit.last_valid] = '\n';
-    unit.position = 1;
+    unit.buffer.last_valid = count - 1;
+    if (count < console_buffer_size && !ends_line) buffer[++unit.buffer.last_valid] = '\n';
+    unit.buffer.position = 1;
     return static_cast<unsigned char>(buffer[0]);
 }
 
 int next_character(Unit& unit, bool console) {
-    if (unit.position > unit.last_valid) return refill(unit, console);
-    return static_cast<unsigned char>(unit.buffer[unit.position++]);
+    if (unit.buffer.used_up()) return refill(unit, console);
+    return static_cast<unsigned char>(unit.buffer.bytes[unit.buffer.position++]);
 }
 
 void step_back(Unit& unit) {
-    if (unit.position > 0) --unit.position;
+    if (unit.buffer.position > 0) --unit.buffer.position;
 }
 
 void take_next_record(Unit& unit, bool console) {
     if (console) {
-        if (unit.position == 0 && unit.last_valid < 0) refill(unit, console);
-        discard_buffer(unit);
+        if (unit.buffer.position == 0 && unit.buffer.last_valid < 0) refill(unit, console);
+        unit.buffer.discard();
         return;
     }
     while (next_character(unit, console) != '\n') {
@@ -133,7 +127,7 @@ void take_next_record(Unit& unit, bool console) {
 
 int read_console_line(char* line, int capacity) {
     Unit& unit = console_input_unit();
-    const bool console = plat::is_console(unit.in_handle);
+    const bool console = plat::is_console(unit.connection.in_handle);
     int length = 0;
     bool carriage_return = false;  // held back: dropped when the LF follows
     // A line that outgrows the room is refused as it passes it, so that input

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "io/units/console.hpp"
-#include "io/units/close_connection.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
-#include "io/units/write_failure.hpp"
 #include "io/units/open_names.hpp"
 #include "io/units/open_settings.hpp"
+#include "io/units/unit_table.hpp"
+#include "io/units/record_output.hpp"
+#include "io/units/close.hpp"
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/termination.hpp"
@@ -87,9 +87,7 @@ std::string name_from_console(int number) {
 std::unique_ptr<Unit> new_unit(int buffer_size) {
     std::unique_ptr<Unit> unit(new (std::nothrow) Unit);
     if (!unit) fail(msg::no_memory);
-    unit->buffer.reset(new (std::nothrow) char[static_cast<std::size_t>(buffer_size)]);
-    if (!unit->buffer) fail(msg::no_memory);
-    unit->buffer_size = buffer_size;
+    if (!unit->buffer.allocate(buffer_size)) fail(msg::no_memory);
     return unit;
 }
 
@@ -157,15 +155,15 @@ OpenedHandle open_device(Device device, std::optional<Action> action) {
 
 // Blank, delimiter, pad and carriage control of a connection that stays.
 void change_settings(Unit& unit, const OpenSettings& settings) {
-    unit.blank_zero = settings.blank_zero;
-    unit.delim = settings.delim;
-    unit.pad = settings.pad;
-    unit.carriage_control = settings.carriage_control.value_or(unit.kind == UnitKind::console);
+    unit.settings.blank_zero = settings.blank_zero;
+    unit.settings.delim = settings.delim;
+    unit.settings.pad = settings.pad;
+    unit.settings.carriage_control = settings.carriage_control.value_or(unit.connection.kind == UnitKind::console);
 }
 
 std::optional<plat::FileIdentity> identity_of(const Unit& unit) {
-    if (unit.kind == UnitKind::console) return std::nullopt;
-    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
+    if (unit.connection.kind == UnitKind::console) return std::nullopt;
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.connection.out_handle);
     return identity && identity->regular ? identity : std::nullopt;
 }
 
@@ -180,7 +178,7 @@ bool connected_elsewhere(int number, const plat::FileIdentity& identity) {
 }
 
 bool same_connection(const Unit& unit, Device device, const std::optional<plat::FileIdentity>& identity) {
-    if (device != Device::none) return unit.kind == UnitKind::console && device_of(unit.name) == device;
+    if (device != Device::none) return unit.connection.kind == UnitKind::console && device_of(unit.connection.name) == device;
     std::optional<plat::FileIdentity> current = identity_of(unit);
     return identity && current && *current == *identity;
 }
@@ -208,8 +206,8 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
 
     Unit* current = find_connected(number);
     if (!specifiers.file.present() && current) {
-        reported = current->name;
-        if (settings.kind != current->kind && current->kind != UnitKind::console) fail(msg::different_connection_kind);
+        reported = current->connection.name;
+        if (settings.kind != current->connection.kind && current->connection.kind != UnitKind::console) fail(msg::different_connection_kind);
         change_settings(*current, settings);
         return;
     }
@@ -229,13 +227,13 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     const UnitKind kind = device != Device::none ? UnitKind::console : settings.kind;
     if (current) {
         if (same_connection(*current, device, identity)) {
-            if (kind != current->kind) fail(msg::different_connection_kind);
+            if (kind != current->connection.kind) fail(msg::different_connection_kind);
             change_settings(*current, settings);
             return;
         }
-        reported = current->name;
+        reported = current->connection.name;
         std::string closed_name;
-        if (int error = disconnect_unit(number, current->default_close, closed_name)) fail(error);
+        if (int error = disconnect_unit(number, current->connection.default_close, closed_name)) fail(error);
         reported = chosen.name;
     }
 
@@ -256,29 +254,28 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     }
 
     unit->number = number;
-    unit->name = chosen.name;
+    unit->connection.name = chosen.name;
     if (device == Device::console) {
-        unit->in_handle = console_input_unit().in_handle;
-        unit->out_handle = console_output_unit().out_handle;
+        unit->connection.in_handle = console_input_unit().connection.in_handle;
+        unit->connection.out_handle = console_output_unit().connection.out_handle;
     } else {
-        unit->in_handle = opened.handle;
-        unit->out_handle = opened.handle;
+        unit->connection.in_handle = opened.handle;
+        unit->connection.out_handle = opened.handle;
     }
-    unit->kind = kind;
+    unit->connection.kind = kind;
     unit->positioned_for_writing = opened.created;
-    unit->delete_on_close = chosen.scratch;
-    unit->default_close = chosen.scratch ? CloseStatus::remove : CloseStatus::keep;
-    unit->recl = settings.recl;
-    unit->record_number = 1;
-    unit->action = opened.action;
-    unit->share = settings.share;
+    unit->connection.delete_on_close = chosen.scratch;
+    unit->connection.default_close = chosen.scratch ? CloseStatus::remove : CloseStatus::keep;
+    unit->connection.recl = settings.recl;
+    unit->connection.action = opened.action;
+    unit->connection.share = settings.share;
     change_settings(*unit, settings);
 
     if (settings.at_end && device == Device::none) {
         long long size = plat::file_size(opened.handle);
         if (size > 0 && plat::seek_to(opened.handle, size)) {
-            unit->file_offset = size;
-            unit->whole_records_end = size;
+            unit->buffer.file_offset = size;
+            unit->buffer.whole_records_end = size;
             unit->positioned_for_writing = true;
         }
     }
@@ -300,17 +297,5 @@ int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
     rt::raise_error(error, rt::Kind::open, reported);
 }
 
-void prepare_for_writing(Unit& unit) {
-    if (unit.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return;
-    if (unit.action == Action::read) fail(msg::write_refused);
-    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.out_handle);
-    if (identity && identity->regular) {
-        plat::WriteFailure failure = plat::truncate_file(unit.out_handle, unit.file_offset + unit.position);
-        if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
-        plat::seek_to(unit.out_handle, unit.file_offset);
-        unit.whole_records_end = unit.file_offset + unit.position;
-    }
-    unit.positioned_for_writing = true;
-}
 
 }  // namespace io

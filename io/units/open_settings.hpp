@@ -3,8 +3,8 @@
 // specifiers with their defaults.
 #include <optional>
 
-#include "io/units/connection.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/open.hpp"
 
 namespace io {
 

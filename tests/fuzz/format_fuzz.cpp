@@ -28,8 +28,10 @@
 #include <vector>
 
 #include "io/statement/write_statement.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
+#include "io/units/open.hpp"
+#include "io/units/close.hpp"
 
 namespace {
 

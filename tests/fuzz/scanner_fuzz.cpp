@@ -26,10 +26,10 @@
 #include <vector>
 
 #include "io/statement/read_statement.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 
 namespace {
 
@@ -120,9 +120,9 @@ void rewind_input(Source source, Terminal& terminal, const std::uint8_t* data, s
         handle = terminal.slave;
     }
     io::Unit& unit = io::console_input_unit();
-    unit.in_handle = handle;
-    unit.position = 0;
-    unit.last_valid = -1;
+    unit.connection.in_handle = handle;
+    unit.buffer.position = 0;
+    unit.buffer.last_valid = -1;
     unit.at_eof = false;
     unit.record_written = false;
 }

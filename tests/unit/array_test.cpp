@@ -9,6 +9,7 @@
 #include <string>
 
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 #include "runtime/fpenv.hpp"
 
 namespace {

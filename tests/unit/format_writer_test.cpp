@@ -15,6 +15,7 @@
 #include "io/format/output_items.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/record_output.hpp"
 
 namespace {
 
@@ -30,13 +31,13 @@ public:
         fd_ = mkstemp(name);
         path_ = name;
         unit.number = 5;
-        unit.name = path_;
-        unit.kind = io::UnitKind::formatted_sequential;
-        unit.in_handle = fd_;
-        unit.out_handle = fd_;
+        unit.connection.name = path_;
+        unit.connection.kind = io::UnitKind::formatted_sequential;
+        unit.connection.in_handle = fd_;
+        unit.connection.out_handle = fd_;
         // A small buffer, so that long records cross its end.
-        unit.buffer = std::make_unique<char[]>(small_buffer);
-        unit.buffer_size = small_buffer;
+        unit.buffer.bytes = std::make_unique<char[]>(small_buffer);
+        unit.buffer.size = small_buffer;
         unit.positioned_for_writing = true;
     }
     ~FileUnit() {
@@ -458,12 +459,12 @@ TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     io::Unit console;
-    console.name = "CON";
-    console.kind = io::UnitKind::console;
-    console.out_handle = fds[1];
-    console.buffer = std::make_unique<char[]>(io::console_buffer_size);
-    console.buffer_size = io::console_buffer_size;
-    console.carriage_control = true;
+    console.connection.name = "CON";
+    console.connection.kind = io::UnitKind::console;
+    console.connection.out_handle = fds[1];
+    console.buffer.bytes = std::make_unique<char[]>(io::console_buffer_size);
+    console.buffer.size = io::console_buffer_size;
+    console.settings.carriage_control = true;
     // The first character of each record is carriage control; the line end
     // of a record is written before the next one.
     Statement("(' one',/,' two')").perform(console);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 
 namespace {
 

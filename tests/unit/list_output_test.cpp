@@ -9,6 +9,7 @@
 #include "io/statement/write_statement.hpp"
 #include "io/units/console.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 
 namespace {
 
@@ -18,7 +19,7 @@ protected:
         io::create_console_units();
         ASSERT_EQ(::pipe(pipe_), 0);
         ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
-        unit().out_handle = pipe_[1];
+        unit().connection.out_handle = pipe_[1];
         unit().record_written = false;
     }
     void TearDown() override {

@@ -19,12 +19,15 @@
 #include <vector>
 
 #include "io/statement/write_statement.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
 #include "io/units/open_names.hpp"
 #include "io/units/open_settings.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
+#include "io/units/record_output.hpp"
+#include "io/units/open.hpp"
+#include "io/units/close.hpp"
 #include "platform/console.hpp"
 
 namespace {
@@ -420,14 +423,14 @@ TEST_F(OpenClose, MissingFileIsCreatedAndHoldsExactlyTheRecords) {
 
     io::Unit* unit = io::lookup_unit(report_unit, io::Direction::output);
     ASSERT_EQ(unit, io::find_connected(report_unit));
-    EXPECT_EQ(unit->name, name);
-    EXPECT_EQ(unit->kind, io::UnitKind::formatted_sequential);
-    EXPECT_EQ(unit->buffer_size, io::file_buffer_size);
-    EXPECT_EQ(unit->recl, 1024);
-    EXPECT_EQ(unit->action, io::Action::read_write);
-    EXPECT_EQ(unit->default_close, io::CloseStatus::keep);
+    EXPECT_EQ(unit->connection.name, name);
+    EXPECT_EQ(unit->connection.kind, io::UnitKind::formatted_sequential);
+    EXPECT_EQ(unit->buffer.size, io::file_buffer_size);
+    EXPECT_EQ(unit->connection.recl, 1024);
+    EXPECT_EQ(unit->connection.action, io::Action::read_write);
+    EXPECT_EQ(unit->connection.default_close, io::CloseStatus::keep);
     EXPECT_TRUE(unit->positioned_for_writing);
-    EXPECT_GT(unit->out_handle, 2);
+    EXPECT_GT(unit->connection.out_handle, 2);
 
     write_bytes(report_unit, "first\r\n");
     write_bytes(report_unit, "second\r\n");
@@ -514,7 +517,7 @@ TEST_F(OpenClose, BlockSizeSetsTheBuffer) {
     specifiers.file = text(file);
     specifiers.blocksize = 1500;
     ASSERT_EQ(io::open_unit(report_unit, specifiers, 0), 0);
-    EXPECT_EQ(io::find_connected(report_unit)->buffer_size, 1536);
+    EXPECT_EQ(io::find_connected(report_unit)->buffer.size, 1536);
 }
 
 // ------------------------------------------------------------------ errors
@@ -560,7 +563,7 @@ TEST_F(OpenClose, ReadOnlyFileIsOpenedForReadingAndTheFirstWriteFails) {
         become_nobody();
         if (open_named(report_unit, padded(name)) != 0) return 2;
         io::Unit* unit = io::find_connected(report_unit);
-        if (unit->action != io::Action::read) return 3;
+        if (unit->connection.action != io::Action::read) return 3;
         try {
             io::prepare_for_writing(*unit);
         } catch (const io::IoFailure& failure) {
@@ -629,7 +632,7 @@ TEST_F(OpenClose, AllSixtyOneSlotsTaken) {
     EXPECT_EXIT(open_named(200, extra), ::testing::ExitedWithCode(1), report_pattern(6418, "OPEN", extra));
     // A unit that moves to another file frees its slot first.
     EXPECT_EQ(open_named(100, extra), 0);
-    EXPECT_EQ(io::find_connected(100)->name, extra);
+    EXPECT_EQ(io::find_connected(100)->connection.name, extra);
 }
 
 TEST_F(OpenClose, SameFileOnTwoUnits) {
@@ -656,17 +659,17 @@ TEST_F(OpenClose, ReopeningTheSameFileChangesOnlyTheSettings) {
     specifiers.delim = text(quote);
     ASSERT_EQ(io::open_unit(8, specifiers, 0), 0);
     EXPECT_EQ(io::find_connected(8), unit);
-    EXPECT_EQ(unit->name, name);
-    EXPECT_TRUE(unit->blank_zero);
-    EXPECT_FALSE(unit->pad);
-    EXPECT_EQ(unit->delim, io::Delim::quote);
-    EXPECT_EQ(unit->position, 7);
+    EXPECT_EQ(unit->connection.name, name);
+    EXPECT_TRUE(unit->settings.blank_zero);
+    EXPECT_FALSE(unit->settings.pad);
+    EXPECT_EQ(unit->settings.delim, io::Delim::quote);
+    EXPECT_EQ(unit->buffer.position, 7);
 
     // Without FILE the unit's own file is meant.
     io::OpenSpecifiers without_file;
     ASSERT_EQ(io::open_unit(8, without_file, 0), 0);
     EXPECT_EQ(io::find_connected(8), unit);
-    EXPECT_FALSE(unit->blank_zero);
+    EXPECT_FALSE(unit->settings.blank_zero);
 
     std::string unformatted = "UNFORMATTED";
     specifiers.form = text(unformatted);
@@ -685,7 +688,7 @@ TEST_F(OpenClose, UnitOnAnotherFileIsClosedFirst) {
     write_bytes(report_unit, "kept\r\n");
     ASSERT_EQ(open_named(report_unit, second), 0);
     EXPECT_EQ(read_file(first), "kept\r\n");
-    EXPECT_EQ(io::find_connected(report_unit)->name, second);
+    EXPECT_EQ(io::find_connected(report_unit)->connection.name, second);
 }
 
 // ------------------------------------------------------------------ close
@@ -738,10 +741,10 @@ TEST_F(OpenClose, ScratchFileLivesUntilClose) {
     ASSERT_EQ(io::open_unit(7, specifiers, 0), 0);
     io::Unit* unit = io::find_connected(7);
     ASSERT_NE(unit, nullptr);
-    const std::string name = unit->name;
+    const std::string name = unit->connection.name;
     EXPECT_TRUE(exists(name));
-    EXPECT_TRUE(unit->delete_on_close);
-    EXPECT_EQ(unit->default_close, io::CloseStatus::remove);
+    EXPECT_TRUE(unit->connection.delete_on_close);
+    EXPECT_EQ(unit->connection.default_close, io::CloseStatus::remove);
 
     // Keeping it is refused and leaves it connected.
     EXPECT_EQ(io::close_unit(7, "KEEP", 4, io::return_errors_flag), 300);
@@ -757,20 +760,20 @@ TEST_F(OpenClose, ScratchFileLivesUntilClose) {
 TEST_F(OpenClose, DeviceNamesConnectDevices) {
     ASSERT_EQ(open_named(6, padded("User")), 0);
     io::Unit* console = io::find_connected(6);
-    EXPECT_EQ(console->name, "CON");
-    EXPECT_EQ(console->kind, io::UnitKind::console);
-    EXPECT_EQ(console->buffer_size, io::console_buffer_size);
-    EXPECT_EQ(console->in_handle, io::console_input_unit().in_handle);
-    EXPECT_EQ(console->out_handle, io::console_output_unit().out_handle);
-    EXPECT_TRUE(console->carriage_control);
+    EXPECT_EQ(console->connection.name, "CON");
+    EXPECT_EQ(console->connection.kind, io::UnitKind::console);
+    EXPECT_EQ(console->buffer.size, io::console_buffer_size);
+    EXPECT_EQ(console->connection.in_handle, io::console_input_unit().connection.in_handle);
+    EXPECT_EQ(console->connection.out_handle, io::console_output_unit().connection.out_handle);
+    EXPECT_TRUE(console->settings.carriage_control);
 
     ASSERT_EQ(open_named(7, "err"), 0);
-    EXPECT_EQ(io::find_connected(7)->out_handle, plat::standard_error);
+    EXPECT_EQ(io::find_connected(7)->connection.out_handle, plat::standard_error);
 
     ASSERT_EQ(open_named(8, "NUL.txt"), 0);
     io::Unit* null_device = io::find_connected(8);
-    EXPECT_EQ(null_device->kind, io::UnitKind::console);
-    EXPECT_GT(null_device->out_handle, 2);
+    EXPECT_EQ(null_device->connection.kind, io::UnitKind::console);
+    EXPECT_GT(null_device->connection.out_handle, 2);
 
     EXPECT_EQ(open_named(9, "prn", io::return_errors_flag), 416);
     EXPECT_EQ(open_named(9, "COM2.dat", io::return_errors_flag), 416);
@@ -790,11 +793,11 @@ TEST_F(OpenClose, BlankNameTakesTheNextCommandLineArgument) {
         char* arguments[] = {program.data(), blank.data(), first_argument.data(), second_argument.data(), nullptr};
         plat::set_arguments(4, arguments);
         if (open_named(report_unit, padded("")) != 0) return 2;
-        if (io::find_connected(report_unit)->name != first) return 3;
+        if (io::find_connected(report_unit)->connection.name != first) return 3;
         if (close_default(report_unit) != 0) return 4;
         // A name variable that never received a value begins with NUL.
         if (open_named(report_unit, padded("\0unset"s)) != 0) return 5;
-        if (io::find_connected(report_unit)->name != second) return 6;
+        if (io::find_connected(report_unit)->connection.name != second) return 6;
         return 0;
     });
     EXPECT_EQ(child.status, 0) << child.err;
@@ -812,7 +815,7 @@ TEST_F(OpenClose, WithoutNameOrArgumentTheConsoleAsks) {
         // A prompt's line end is still owed on the console.
         io::console_output_unit().record_written = true;
         if (open_named(report_unit, padded("")) != 0) return 2;
-        if (io::find_connected(report_unit)->name != typed) return 3;
+        if (io::find_connected(report_unit)->connection.name != typed) return 3;
         if (io::console_output_unit().record_written) return 4;
         return 0;
     });
@@ -828,7 +831,7 @@ TEST_F(OpenClose, TypedNameMayNameTheConsole) {
         char* arguments[] = {program, nullptr};
         plat::set_arguments(1, arguments);
         if (open_named(-12, padded("")) != 0) return 2;
-        return io::find_connected(-12)->name == "CON" ? 0 : 3;
+        return io::find_connected(-12)->connection.name == "CON" ? 0 : 3;
     });
     EXPECT_EQ(child.status, 0) << child.err;
     EXPECT_EQ(child.out, "File name missing or blank - please enter file name\r\nUNIT -12? ");

@@ -18,10 +18,10 @@
 
 #include "io/statement/read_statement.hpp"
 #include "runtime/messages.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 #include "runtime/termination.hpp"
 
 namespace {
@@ -83,15 +83,15 @@ protected:
 
     void SetUp() override {
         unit_ = &io::console_input_unit();
-        saved_in_ = unit_->in_handle;
-        saved_out_ = unit_->out_handle;
+        saved_in_ = unit_->connection.in_handle;
+        saved_out_ = unit_->connection.out_handle;
     }
 
     void TearDown() override {
         finish_writer();
         if (read_end_ >= 0) ::close(read_end_);
-        unit_->in_handle = saved_in_;
-        unit_->out_handle = saved_out_;
+        unit_->connection.in_handle = saved_in_;
+        unit_->connection.out_handle = saved_out_;
         unit_->record_written = false;
         reset_buffer();
     }
@@ -123,15 +123,15 @@ protected:
     }
 
     void install(int handle) {
-        unit_->in_handle = handle;
+        unit_->connection.in_handle = handle;
         unit_->record_written = false;
         unit_->at_eof = false;
         reset_buffer();
     }
 
     void reset_buffer() {
-        unit_->position = 0;
-        unit_->last_valid = -1;
+        unit_->buffer.position = 0;
+        unit_->buffer.last_valid = -1;
     }
 
     void finish_writer() {
@@ -656,7 +656,7 @@ TEST_F(InputStatements, RandomBytesEndInOrder) {
 TEST_F(InputStatements, OutputOnTheSingleConsoleUnitDropsTypedAhead) {
     int output[2];
     ASSERT_EQ(::pipe(output), 0);
-    unit_->out_handle = output[1];
+    unit_->connection.out_handle = output[1];
     feed("1\n2\n3\n");
     std::int32_t value = 0;
     ASSERT_EQ(read_one_integer(value), 0);
@@ -681,7 +681,7 @@ TEST_F(InputStatements, OutputOnTheSingleConsoleUnitDropsTypedAhead) {
 
 TEST_F(InputStatements, EndOfReadClearsTheOwedLineEnd) {
     feed("5\n");
-    unit_->out_handle = -1;
+    unit_->connection.out_handle = -1;
     unit_->record_written = true;
     std::int32_t value = 0;
     ASSERT_EQ(read_one_integer(value), 0);

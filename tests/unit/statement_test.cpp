@@ -5,8 +5,8 @@
 #include <fcntl.h>
 
 #include "io/statement/write_statement.hpp"
-#include "io/units/connection.hpp"
 #include "io/units/unit.hpp"
+#include "io/units/unit_table.hpp"
 
 namespace {
 
@@ -16,7 +16,7 @@ class Statement : public ::testing::Test {
 protected:
     void SetUp() override {
         io::create_console_units();
-        io::console_output_unit().out_handle = ::open("/dev/null", O_WRONLY);
+        io::console_output_unit().connection.out_handle = ::open("/dev/null", O_WRONLY);
     }
 };
 

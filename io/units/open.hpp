@@ -1,12 +1,10 @@
 #pragma once
-// Open and close: connecting a unit to a named file and disconnecting it.
+// Open: connecting a unit to a named file.
 #include <optional>
 
 #include "io/units/unit.hpp"
 
 namespace io {
-
-constexpr int return_errors_flag = 1;  // the statement returns its error number
 
 // A text specifier of an open or close statement: its bytes and length, or
 // no text at all when the specifier is absent.
@@ -42,15 +40,5 @@ struct OpenSpecifiers {
 // program with its report. A unit number outside -32767..32767 returns 314
 // without a report.
 int open_unit(int number, const OpenSpecifiers& specifiers, int flags);
-
-// Close with STATUS text ("KEEP", "DELETE"; null for the default). Returns 0
-// or, when `flags` asks for returned errors, the error's message number.
-// A STATUS text that is neither returns 304 without a report.
-int close_unit(int number, const char* status, int status_length, int flags);
-
-// The first write statement on a formatted sequential file cuts the file at
-// the write position, so nothing older remains behind the new records.
-// Throws IoFailure when the file cannot be written.
-void prepare_for_writing(Unit& unit);
 
 }  // namespace io

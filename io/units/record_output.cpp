@@ -1,0 +1,113 @@
+// Output through a unit's record buffer: a full buffer is passed to the
+// file, and a write the OS does not complete becomes the statement's error.
+#include "io/units/record_output.hpp"
+
+#include <cstring>
+#include <optional>
+
+#include "io/units/failure.hpp"
+#include "platform/console.hpp"
+#include "platform/files.hpp"
+#include "runtime/messages.hpp"
+
+namespace io {
+
+int write_failure_number(plat::WriteFailure failure) {
+    switch (failure) {
+        case plat::WriteFailure::none: return 0;
+        case plat::WriteFailure::no_space: return rt::msg::no_space;
+        case plat::WriteFailure::access_denied: return rt::msg::write_refused;
+        case plat::WriteFailure::other: return rt::msg::write_failed;
+    }
+    return rt::msg::write_failed;
+}
+
+namespace {
+
+// Where the last record end lies in the first `taken` bytes of the buffer.
+void note_whole_records(Unit& unit, std::size_t taken) {
+    for (std::size_t end = taken; end > 0; --end) {
+        if (unit.buffer.bytes[end - 1] == '\n') {
+            unit.buffer.whole_records_end = unit.buffer.file_offset + static_cast<long long>(end);
+            return;
+        }
+    }
+}
+
+// A file that took only part of a record is cut back to its last whole
+// record, so that no row ends half written.
+void drop_partial_record(Unit& unit) {
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.connection.out_handle);
+    if (!identity || !identity->regular) return;
+    plat::truncate_file(unit.connection.out_handle, unit.buffer.whole_records_end);
+    plat::seek_to(unit.connection.out_handle, unit.buffer.whole_records_end);
+    unit.buffer.file_offset = unit.buffer.whole_records_end;
+}
+
+}  // namespace
+
+int flush_buffer_status(Unit& unit) {
+    if (unit.buffer.position == 0) return 0;
+    const int count = unit.buffer.position;
+    std::size_t taken = 0;
+    const plat::WriteFailure failure =
+        plat::write_all(unit.connection.out_handle, unit.buffer.bytes.get(), static_cast<std::size_t>(count), &taken);
+    note_whole_records(unit, taken);
+    // What could not be written is dropped, so that closing the unit later
+    // does not fail a second time on the same bytes.
+    unit.buffer.position = 0;
+    unit.buffer.file_offset += count;
+    if (failure != plat::WriteFailure::none) drop_partial_record(unit);
+    return write_failure_number(failure);
+}
+
+void flush_buffer(Unit& unit) {
+    if (int error = flush_buffer_status(unit)) fail(error);
+}
+
+void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
+        std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
+        std::size_t part = count < room ? count : room;
+        std::memcpy(unit.buffer.bytes.get() + unit.buffer.position, bytes, part);
+        unit.buffer.position += static_cast<int>(part);
+        bytes += part;
+        count -= part;
+    }
+}
+
+void put_blanks(Unit& unit, std::size_t count) {
+    while (count > 0) {
+        if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
+        std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
+        std::size_t part = count < room ? count : room;
+        std::memset(unit.buffer.bytes.get() + unit.buffer.position, ' ', part);
+        unit.buffer.position += static_cast<int>(part);
+        count -= part;
+    }
+}
+
+// A console or device that went away (a reader of standard output who
+// left) costs nothing but the bytes: only a full device and a refused
+// access end the statement.
+void write_through(Unit& unit, const char* bytes, std::size_t count) {
+    plat::WriteFailure failure = plat::write_all(unit.connection.out_handle, bytes, count);
+    if (failure == plat::WriteFailure::other && unit.connection.kind == UnitKind::console) return;
+    if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+}
+
+void prepare_for_writing(Unit& unit) {
+    if (unit.connection.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return;
+    if (unit.connection.action == Action::read) fail(rt::msg::write_refused);
+    std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.connection.out_handle);
+    if (identity && identity->regular) {
+        plat::WriteFailure failure = plat::truncate_file(unit.connection.out_handle, unit.buffer.file_offset + unit.buffer.position);
+        if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+        plat::seek_to(unit.connection.out_handle, unit.buffer.file_offset);
+        unit.buffer.whole_records_end = unit.buffer.file_offset + unit.buffer.position;
+    }
+    unit.positioned_for_writing = true;
+}
+
+}  // namespace io
