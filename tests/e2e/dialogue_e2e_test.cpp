@@ -71,33 +71,33 @@ TEST(Dialogue, ConvergedRunOnATerminalEndsWithTheStopMessageOnItsOwnLine) {
 
 TEST(Dialogue, LettersForTheMethodNumberEndWithAReadError) {
     auto run = e2e::run_program({.input = "abc\nraiz\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(101)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer)));
     EXPECT_EQ(run.out, menu);
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(Dialogue, EndOfInputAtEachPromptIsEndOfFile) {
     auto at_method = e2e::run_program({.input = ""});
-    EXPECT_EQ(at_method.err, read_error(501));
+    EXPECT_EQ(at_method.err, read_error(rt::msg::end_of_file));
     EXPECT_EQ(at_method.status, 1);
     EXPECT_EQ(at_method.out, menu);
 
     auto at_name = e2e::run_program({.input = "9\n"});
-    EXPECT_EQ(at_name.err, read_error(501));
+    EXPECT_EQ(at_name.err, read_error(rt::msg::end_of_file));
     EXPECT_EQ(at_name.status, 1);
     EXPECT_EQ(at_name.out, menu + name_prompt + "\r\n");
 }
 
 TEST(Dialogue, ControlDOnAnEmptyTerminalLineIsEndOfFile) {
     auto run = e2e::run_on_terminal({.typed_lines = {"\x04"}});
-    EXPECT_EQ(run.err, read_error(501));
+    EXPECT_EQ(run.err, read_error(rt::msg::end_of_file));
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(Dialogue, ControlZLineIsEndOfFile) {
     for (const char* line : {"\x1a\r\n", "\x1a\n"}) {
         auto run = e2e::run_program({.input = line});
-        EXPECT_EQ(run.err, read_error(501)) << e2e::visible(line);
+        EXPECT_EQ(run.err, read_error(rt::msg::end_of_file)) << e2e::visible(line);
         EXPECT_EQ(run.status, 1) << e2e::visible(line);
     }
 }
@@ -115,7 +115,7 @@ TEST(Dialogue, ControlZEnterOnATerminalEndsTheInputAtEveryQuestion) {
             std::vector<std::string> typed(answers.begin(), answers.begin() + static_cast<long>(at));
             typed.push_back("\x16\x1a\n");
             auto run = e2e::run_on_terminal({.typed_lines = typed});
-            EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(501))) << answers[0] << " question " << at;
+            EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::end_of_file))) << answers[0] << " question " << at;
             EXPECT_EQ(run.status, 1) << answers[0] << " question " << at;
         }
     }

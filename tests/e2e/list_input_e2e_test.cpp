@@ -70,7 +70,7 @@ TEST(ListInput, MethodStatementTakesExactlyOneLine) {
     // The rest of the line is dropped, so the name finds the end of input;
     // with one more line it is read from there.
     for (std::string first : {"9 4 5\n", "9,4\n", "9/4\n", "\n\n9\n", "   \n9\n", "9\r\n"}) {
-        expect_name_error(piped(first), 501, first);
+        expect_name_error(piped(first), rt::msg::end_of_file, first);
         expect_silent_end(piped(first + "raiz\n"), first + "raiz\n");
     }
 }
@@ -102,19 +102,19 @@ TEST(ListInput, NameForms) {
 
 TEST(ListInput, NameReadAsRepeatCount) {
     const std::string input = "9\na*b\n";
-    expect_name_error(piped(input), 101, input);
+    expect_name_error(piped(input), rt::msg::invalid_integer, input);
 }
 
 TEST(ListInput, EndOfInputAtEachPrompt) {
-    expect_method_error(piped(""), 501, "");
-    expect_method_error(piped("\n\n"), 501, "\\n\\n");
-    expect_name_error(piped("9\n"), 501, "9\\n");
-    expect_name_error(piped("9\n  \n\n"), 501, "9 and blank lines");
+    expect_method_error(piped(""), rt::msg::end_of_file, "");
+    expect_method_error(piped("\n\n"), rt::msg::end_of_file, "\\n\\n");
+    expect_name_error(piped("9\n"), rt::msg::end_of_file, "9\\n");
+    expect_name_error(piped("9\n  \n\n"), rt::msg::end_of_file, "9 and blank lines");
 }
 
 TEST(ListInput, InputWithoutFinalLineEnd) {
     expect_silent_end(piped("9\nraiz"), "9\\nraiz");
-    expect_name_error(piped("9"), 501, "9");
+    expect_name_error(piped("9"), rt::msg::end_of_file, "9");
 }
 
 TEST(ListInput, LongUnquotedValueOnAPipe) {
@@ -124,10 +124,10 @@ TEST(ListInput, LongUnquotedValueOnAPipe) {
     for (int i = 0; i < 261; ++i) long_name += static_cast<char>('a' + i % 26);
     const std::string fits = "9\n" + long_name.substr(0, 260) + "\n";
     expect_silent_end(piped(fits), fits);
-    expect_name_error(piped("9\n" + long_name + "\n"), 505, "261 characters");
+    expect_name_error(piped("9\n" + long_name + "\n"), rt::msg::value_too_long, "261 characters");
 
     const std::string number = std::string(299, '0') + "9\nraiz\n";
-    expect_method_error(piped(number), 505, "300 digits");
+    expect_method_error(piped(number), rt::msg::value_too_long, "300 digits");
 
     // Values of one line of 100000 bytes are read through, 132 bytes at a time.
     std::string many;
@@ -145,7 +145,7 @@ TEST(ListInput, EndlessValueIsRefused) {
     options.timeout_seconds = 20;
     auto run = e2e::run_program(options);
     EXPECT_FALSE(run.timed_out);
-    expect_method_error(run, 505, "/dev/zero");
+    expect_method_error(run, rt::msg::value_too_long, "/dev/zero");
 }
 
 TEST(ListInput, BinaryBytesAndNuls) {
@@ -156,14 +156,14 @@ TEST(ListInput, BinaryBytesAndNuls) {
     expect_silent_end(piped(nuls_name), "9 and 200 NULs");
 
     const std::string as_method = binary + "\nraiz\n";
-    expect_method_error(piped(as_method), 101, as_method);
+    expect_method_error(piped(as_method), rt::msg::invalid_integer, as_method);
     const std::string nul_method = std::string("\0\n", 2) + "raiz\n";
-    expect_method_error(piped(nul_method), 101, nul_method);
+    expect_method_error(piped(nul_method), rt::msg::invalid_integer, nul_method);
 }
 
 TEST(ListInput, UnterminatedQuoteAtTheEndOfInput) {
     for (std::string input : {"9\n'abc", "9\n'abc\n", "9\n'abc\ndef\n", "9\n\"abc''\n"}) {
-        expect_name_error(piped(input), 501, input);
+        expect_name_error(piped(input), rt::msg::end_of_file, input);
     }
     // The quote may close on a later line (its first character skipped).
     const std::string closed = "9\n'meu\nxarquivo'\n";
@@ -179,25 +179,25 @@ TEST(ListInput, TerminalLineOf131CharactersIsAccepted) {
 
 TEST(ListInput, TerminalLineOf132CharactersIsRefused) {
     auto run = typed({std::string(131, ' ') + "9\n", "raiz\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(407)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::console_line_too_long)));
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(ListInput, TerminalNameLineOf132CharactersIsRefused) {
     auto run = typed({"9\n", std::string(132, 'n') + "\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(407)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::console_line_too_long)));
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(ListInput, TerminalEndOfInputAtTheNamePrompt) {
     auto run = typed({"9\n", "\x04"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(501)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::end_of_file)));
     EXPECT_EQ(run.status, 1);
 }
 
 TEST(ListInput, TerminalLettersForTheMethodNumber) {
     auto run = typed({"abc\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(101)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer)));
     EXPECT_EQ(run.status, 1);
 }
 

@@ -32,6 +32,7 @@
 #include "io/units/unit_table.hpp"
 #include "io/units/open.hpp"
 #include "io/units/close.hpp"
+#include "runtime/messages.hpp"
 
 namespace {
 
@@ -137,10 +138,25 @@ bool bounded_work(std::string_view format, std::size_t item_count) {
 bool expected_status(int status) {
     switch (status) {
         case 0:
-        case 205: case 206: case 207: case 208:  // item and descriptor do not match
-        case 700:                                // no memory for the format or the record
-        case 980: case 981: case 982: case 983: case 984: case 986: case 987:
-        case 988: case 989: case 990: case 991:  // format errors, raised when reached
+        // item and descriptor do not match
+        case rt::msg::character_needs_a:
+        case rt::msg::real_needs_real_descriptor:
+        case rt::msg::integer_needs_i:
+        case rt::msg::logical_needs_l:
+        // no memory for the format or the record
+        case rt::msg::no_memory:
+        // format errors, raised when reached
+        case rt::msg::format_number_missing:
+        case rt::msg::format_not_parenthesised:
+        case rt::msg::format_zero_position_or_bare_sign:
+        case rt::msg::format_repeat_not_allowed:
+        case rt::msg::format_count_missing:
+        case rt::msg::format_too_deeply_nested:
+        case rt::msg::format_point_missing:
+        case rt::msg::format_text_not_closed:
+        case rt::msg::format_misplaced:
+        case rt::msg::format_digits_exceed_width:
+        case rt::msg::format_number_too_large:
             return true;
         default:
             return false;

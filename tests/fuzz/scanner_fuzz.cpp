@@ -30,6 +30,7 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
+#include "runtime/messages.hpp"
 
 namespace {
 
@@ -130,12 +131,24 @@ void rewind_input(Source source, Terminal& terminal, const std::uint8_t* data, s
 bool expected_status(int status, Source source) {
     switch (status) {
         case 0:
-        case 100: case 101: case 102: case 103:  // conversions
-        case 302: case 303:                      // radix form
-        case 501:                                // end of file
-        case 502: case 503: case 504: case 505:  // repeat counts, value forms, length
+        // conversions
+        case rt::msg::integer_out_of_range:
+        case rt::msg::invalid_integer:
+        case rt::msg::real_out_of_range:
+        case rt::msg::invalid_real:
+        // radix form
+        case rt::msg::second_radix_mark:
+        case rt::msg::radix_out_of_range:
+        // end of file
+        case rt::msg::end_of_file:
+        // repeat counts, value forms, length
+        case rt::msg::repeat_count_zero:
+        case rt::msg::second_repeat_count:
+        case rt::msg::value_form:
+        case rt::msg::value_too_long:
             return true;
-        case 407:                                // a typed line over 130 characters
+        // a typed line over 130 characters
+        case rt::msg::console_line_too_long:
             return source == Source::terminal;
         default:
             return false;  // 500: no read fails here

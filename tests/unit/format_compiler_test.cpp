@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/messages.hpp"
 #include "io/format/compiled_format.hpp"
 
 namespace {
@@ -129,7 +130,7 @@ TEST(FormatCompilerText, LongTextLength) {
 TEST(FormatCompilerText, HollerithCopiesTheNextCharacters) {
     EXPECT_EQ(compiled("(3H(a),I2)"), compiled("('(a)',I2)"));
     EXPECT_EQ(compiled("(4H'' b)"), concat({{0x22, 4, '\'', '\'', ' ', 'b'}, format_end(6)}));
-    EXPECT_EQ(error_of(compiled("(5Habc)")), 988);
+    EXPECT_EQ(error_of(compiled("(5Habc)")), rt::msg::format_text_not_closed);
 }
 
 TEST(FormatCompilerSyntax, BlanksTabsAndCaseDoNotMatter) {
@@ -177,20 +178,20 @@ TEST(FormatCompilerSyntax, ReversionDistanceIsZeroWhenNothingFollowsThatAdvances
 }
 
 TEST(FormatCompilerErrors, NotParenthesised) {
-    EXPECT_EQ(compiled("I5"), with_error({}, 981));
-    EXPECT_EQ(compiled(""), with_error({}, 981));
-    EXPECT_EQ(compiled("  'a'"), with_error({}, 981));
+    EXPECT_EQ(compiled("I5"), with_error({}, rt::msg::format_not_parenthesised));
+    EXPECT_EQ(compiled(""), with_error({}, rt::msg::format_not_parenthesised));
+    EXPECT_EQ(compiled("  'a'"), with_error({}, rt::msg::format_not_parenthesised));
 }
 
 TEST(FormatCompilerErrors, EntriesBeforeTheFaultStay) {
-    EXPECT_EQ(compiled("('a',I)"), with_error({0x22, 1, 'a'}, 980));
-    EXPECT_EQ(compiled("(I2,K)"), with_error({0x48, 2}, 989));
+    EXPECT_EQ(compiled("('a',I)"), with_error({0x22, 1, 'a'}, rt::msg::format_number_missing));
+    EXPECT_EQ(compiled("(I2,K)"), with_error({0x48, 2}, rt::msg::format_misplaced));
 }
 
 TEST(FormatCompilerErrors, Commas) {
-    EXPECT_EQ(compiled("(,I5)"), with_error({}, 989));
-    EXPECT_EQ(compiled("(I5,,I5)"), with_error({0x48, 5}, 989));
-    EXPECT_EQ(compiled("(I5,2(,I5))"), with_error({0x48, 5, 0x2E, 2}, 989));
+    EXPECT_EQ(compiled("(,I5)"), with_error({}, rt::msg::format_misplaced));
+    EXPECT_EQ(compiled("(I5,,I5)"), with_error({0x48, 5}, rt::msg::format_misplaced));
+    EXPECT_EQ(compiled("(I5,2(,I5))"), with_error({0x48, 5, 0x2E, 2}, rt::msg::format_misplaced));
     EXPECT_EQ(compiled("(I5,)"), concat({{0x48, 5}, format_end(2)}));
 }
 
@@ -221,12 +222,12 @@ TEST(FormatCompilerErrors, NestingDepth) {
     // 'a' and sixteen group starts, then the error.
     Bytes before = {0x22, 1, 'a'};
     before.insert(before.end(), 16, 0x0E);
-    EXPECT_EQ(bytes, with_error(before, 986));
+    EXPECT_EQ(bytes, with_error(before, rt::msg::format_too_deeply_nested));
 }
 
 TEST(FormatCompilerErrors, ReversionDistanceTooLargeForSixteenBits) {
     const std::string text = "('" + std::string(70000, 'x') + "')";
-    EXPECT_EQ(error_of(compiled(text)), 991);
+    EXPECT_EQ(error_of(compiled(text)), rt::msg::format_number_too_large);
 }
 
 TEST(FormatCompiler, RecompilingReplacesTheOldList) {
@@ -239,7 +240,7 @@ TEST(FormatCompiler, RecompilingReplacesTheOldList) {
 TEST(FormatCompiler, NullTextIsNotAFormat) {
     io::CompiledFormat out;
     io::compile_format(nullptr, -1, out);
-    EXPECT_EQ(out.bytes, with_error({}, 981));
+    EXPECT_EQ(out.bytes, with_error({}, rt::msg::format_not_parenthesised));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "runtime/messages.hpp"
 #include "io/format/compiled_format.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
@@ -307,14 +308,14 @@ TEST(FormatWriterReversion, NestedGroupCounts) {
 TEST(FormatWriterReversion, NoDataDescriptorAfterThePointFailsWithTheMismatchError) {
     // Distance 0: nothing after the reversion point.
     Failure f = failing(Statement("(I5,(SP))").integer(1).integer(2));
-    EXPECT_EQ(f.message_number, 207);
+    EXPECT_EQ(f.message_number, rt::msg::integer_needs_i);
     EXPECT_EQ(f.file, blanks(4) + "1");
     f = failing(Statement("(E9.2,(SP))").real(1).real(2));
-    EXPECT_EQ(f.message_number, 206);
+    EXPECT_EQ(f.message_number, rt::msg::real_needs_real_descriptor);
     // Text after the point, but no data descriptor: the item could never be
     // served, so it fails instead of writing records without end.
     f = failing(Statement("(I5,('abc'))").integer(1).integer(2));
-    EXPECT_EQ(f.message_number, 207);
+    EXPECT_EQ(f.message_number, rt::msg::integer_needs_i);
     EXPECT_EQ(f.file, blanks(4) + "1abc");
 }
 
@@ -401,27 +402,27 @@ TEST(FormatWriterNumbers, OtherRealDescriptors) {
 }
 
 TEST(FormatWriterErrors, ItemAndDescriptorMustMatch) {
-    EXPECT_EQ(failing(Statement("(I5)").real(1)).message_number, 206);
-    EXPECT_EQ(failing(Statement("(E12.4)").integer(1)).message_number, 207);
-    EXPECT_EQ(failing(Statement("(I5)").character("x")).message_number, 205);
-    EXPECT_EQ(failing(Statement("(A)").integer(1)).message_number, 207);
-    EXPECT_EQ(failing(Statement("(Z4)").integer(1)).message_number, 207);
-    EXPECT_EQ(failing(Statement("(L2)").real(1)).message_number, 206);
+    EXPECT_EQ(failing(Statement("(I5)").real(1)).message_number, rt::msg::real_needs_real_descriptor);
+    EXPECT_EQ(failing(Statement("(E12.4)").integer(1)).message_number, rt::msg::integer_needs_i);
+    EXPECT_EQ(failing(Statement("(I5)").character("x")).message_number, rt::msg::character_needs_a);
+    EXPECT_EQ(failing(Statement("(A)").integer(1)).message_number, rt::msg::integer_needs_i);
+    EXPECT_EQ(failing(Statement("(Z4)").integer(1)).message_number, rt::msg::integer_needs_i);
+    EXPECT_EQ(failing(Statement("(L2)").real(1)).message_number, rt::msg::real_needs_real_descriptor);
     // The field before the mismatch stays in the record.
     EXPECT_EQ(failing(Statement("(I3,I3)").integer(1).real(2)).file, "  1");
 }
 
 TEST(FormatWriterErrors, FormatWithoutParenthesis) {
     Failure f = failing(Statement("I5").integer(1));
-    EXPECT_EQ(f.message_number, 981);
+    EXPECT_EQ(f.message_number, rt::msg::format_not_parenthesised);
     EXPECT_EQ(f.file, "");
-    EXPECT_EQ(failing(Statement("I5")).message_number, 981);
+    EXPECT_EQ(failing(Statement("I5")).message_number, rt::msg::format_not_parenthesised);
 }
 
 TEST(FormatWriterErrors, SeventeenNestedGroupsFailWhenReachedAfterTheLiterals) {
     const std::string format = "('r1',/,'before'," + std::string(17, '(') + "'x'" + std::string(17, ')') + ")";
     Failure f = failing(Statement(format));
-    EXPECT_EQ(f.message_number, 986);
+    EXPECT_EQ(f.message_number, rt::msg::format_too_deeply_nested);
     EXPECT_EQ(f.file, std::string("r1") + crlf + "before");
     // Sixteen are fine.
     const std::string sixteen = "('a'," + std::string(16, '(') + "'x'" + std::string(16, ')') + ")";
@@ -430,13 +431,13 @@ TEST(FormatWriterErrors, SeventeenNestedGroupsFailWhenReachedAfterTheLiterals) {
 
 TEST(FormatWriterErrors, ErrorEntriesRaiseTheirNumbers) {
     Failure f = failing(Statement("('a',I)"));
-    EXPECT_EQ(f.message_number, 980);
+    EXPECT_EQ(f.message_number, rt::msg::format_number_missing);
     EXPECT_EQ(f.file, "a");
-    EXPECT_EQ(failing(Statement("(Z3.4)").integer(1)).message_number, 990);
-    EXPECT_EQ(failing(Statement("(O3.4)").integer(1)).message_number, 990);
-    EXPECT_EQ(failing(Statement("(I2,T0)").integer(1)).message_number, 982);
+    EXPECT_EQ(failing(Statement("(Z3.4)").integer(1)).message_number, rt::msg::format_digits_exceed_width);
+    EXPECT_EQ(failing(Statement("(O3.4)").integer(1)).message_number, rt::msg::format_digits_exceed_width);
+    EXPECT_EQ(failing(Statement("(I2,T0)").integer(1)).message_number, rt::msg::format_zero_position_or_bare_sign);
     EXPECT_EQ(failing(Statement("(I2,T0)").integer(1)).file, " 1");
-    EXPECT_EQ(failing(Statement("('abc)")).message_number, 988);
+    EXPECT_EQ(failing(Statement("('abc)")).message_number, rt::msg::format_text_not_closed);
 }
 
 TEST(FormatWriterErrors, StatementAfterAFailureContinuesTheOpenRecord) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/messages.hpp"
 #include "io/statement/write_statement.hpp"
 #include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
@@ -343,27 +344,27 @@ TEST_F(OpenClose, BadSpecifiersGiveTheirNumbersAndTouchNothing) {
         int error;
     };
     const std::vector<Case> cases = {
-        {"STATUS", [&](auto& s) { s.status = text(bad); }, 304},
-        {"STATUS SCRATCH with FILE", [&](auto& s) { s.status = text(scratch); }, 301},
-        {"ACCESS", [&](auto& s) { s.access = text(bad); }, 306},
-        {"FORM", [&](auto& s) { s.form = text(bad); }, 308},
-        {"RECL zero", [&](auto& s) { s.recl = 0; }, 315},
-        {"RECL negative", [&](auto& s) { s.recl = -80; }, 315},
-        {"DIRECT without RECL", [&](auto& s) { s.access = text(direct); }, 311},
-        {"BLANK", [&](auto& s) { s.blank = text(bad); }, 307},
-        {"POSITION", [&](auto& s) { s.position = text(bad); }, 793},
-        {"ACTION", [&](auto& s) { s.action = text(bad); }, 794},
-        {"DELIM", [&](auto& s) { s.delim = text(bad); }, 796},
-        {"DELIM unformatted", [&](auto& s) { s.form = text(unformatted); s.delim = text(none); }, 795},
-        {"PAD", [&](auto& s) { s.pad = text(bad); }, 798},
-        {"PAD unformatted", [&](auto& s) { s.form = text(unformatted); s.pad = text(yes); }, 797},
-        {"CARRIAGECONTROL", [&](auto& s) { s.carriage_control = text(bad); }, 799},
-        {"focus", [&](auto& s) { s.focus = true; }, 211},
-        {"MODE", [&](auto& s) { s.mode = text(bad); }, 305},
-        {"SHARE", [&](auto& s) { s.share = text(bad); }, 309},
-        {"title", [&](auto& s) { s.title = text(yes); }, 213},
+        {"STATUS", [&](auto& s) { s.status = text(bad); }, rt::msg::bad_status},
+        {"STATUS SCRATCH with FILE", [&](auto& s) { s.status = text(scratch); }, rt::msg::scratch_with_file},
+        {"ACCESS", [&](auto& s) { s.access = text(bad); }, rt::msg::bad_access},
+        {"FORM", [&](auto& s) { s.form = text(bad); }, rt::msg::bad_form},
+        {"RECL zero", [&](auto& s) { s.recl = 0; }, rt::msg::bad_recl},
+        {"RECL negative", [&](auto& s) { s.recl = -80; }, rt::msg::bad_recl},
+        {"DIRECT without RECL", [&](auto& s) { s.access = text(direct); }, rt::msg::recl_required},
+        {"BLANK", [&](auto& s) { s.blank = text(bad); }, rt::msg::bad_blank},
+        {"POSITION", [&](auto& s) { s.position = text(bad); }, rt::msg::bad_position},
+        {"ACTION", [&](auto& s) { s.action = text(bad); }, rt::msg::bad_action},
+        {"DELIM", [&](auto& s) { s.delim = text(bad); }, rt::msg::bad_delim},
+        {"DELIM unformatted", [&](auto& s) { s.form = text(unformatted); s.delim = text(none); }, rt::msg::delim_unformatted},
+        {"PAD", [&](auto& s) { s.pad = text(bad); }, rt::msg::bad_pad},
+        {"PAD unformatted", [&](auto& s) { s.form = text(unformatted); s.pad = text(yes); }, rt::msg::pad_unformatted},
+        {"CARRIAGECONTROL", [&](auto& s) { s.carriage_control = text(bad); }, rt::msg::bad_carriage_control},
+        {"focus", [&](auto& s) { s.focus = true; }, rt::msg::focus_not_allowed},
+        {"MODE", [&](auto& s) { s.mode = text(bad); }, rt::msg::bad_mode},
+        {"SHARE", [&](auto& s) { s.share = text(bad); }, rt::msg::bad_share},
+        {"title", [&](auto& s) { s.title = text(yes); }, rt::msg::title_not_allowed},
         // The first bad specifier in statement order is the one reported.
-        {"STATUS before SHARE", [&](auto& s) { s.share = text(bad); s.status = text(bad); }, 304},
+        {"STATUS before SHARE", [&](auto& s) { s.share = text(bad); s.status = text(bad); }, rt::msg::bad_status},
     };
     for (const Case& c : cases) {
         io::OpenSpecifiers specifiers;
@@ -389,7 +390,7 @@ TEST_F(OpenClose, AcceptedKeywordSpellings) {
     io::OpenSpecifiers specifiers;
     specifiers.file = text(file);
     specifiers.status = text(extra);
-    EXPECT_EQ(io::open_unit(report_unit, specifiers, io::return_errors_flag), 304);
+    EXPECT_EQ(io::open_unit(report_unit, specifiers, io::return_errors_flag), rt::msg::bad_status);
 }
 
 TEST_F(OpenClose, BadStatusIsReportedNamingTheFile) {
@@ -405,7 +406,7 @@ TEST_F(OpenClose, BadStatusIsReportedNamingTheFile) {
 TEST_F(OpenClose, UnitNumberOutOfRangeReturnsWithoutReport) {
     const std::string file = path("range.txt");
     for (int number : {32768, -32768, io::default_output_unit, io::default_input_unit, 100000})
-        EXPECT_EQ(open_named(number, file, 0), 314) << number;
+        EXPECT_EQ(open_named(number, file, 0), rt::msg::bad_unit_number) << number;
     EXPECT_FALSE(exists(file));
     EXPECT_EQ(open_named(32767, file), 0);
     EXPECT_EQ(close_default(32767), 0);
@@ -476,8 +477,8 @@ TEST_F(OpenClose, StatusesDecideHowTheFileIsMade) {
         specifiers.status = text(status);
         return io::open_unit(report_unit, specifiers, io::return_errors_flag);
     };
-    EXPECT_EQ(open_with(present, "NEW"), 415);
-    EXPECT_EQ(open_with(absent, "OLD"), 416);
+    EXPECT_EQ(open_with(present, "NEW"), rt::msg::file_exists);
+    EXPECT_EQ(open_with(absent, "OLD"), rt::msg::file_not_found);
     EXPECT_FALSE(exists(absent));
     EXPECT_EQ(read_file(present), "content");
 
@@ -526,19 +527,19 @@ TEST_F(OpenClose, MissingDirectoryIsReportedAsNotFound) {
     const std::string name = path("no/such/dir/report.bis.txt");
     EXPECT_EXIT(open_named(report_unit, padded(name)), ::testing::ExitedWithCode(1),
                 report_pattern(6416, "OPEN", name));
-    EXPECT_EQ(open_named(report_unit, name, io::return_errors_flag), 416);
+    EXPECT_EQ(open_named(report_unit, name, io::return_errors_flag), rt::msg::file_not_found);
     EXPECT_EQ(io::find_connected(report_unit), nullptr);
 }
 
 TEST_F(OpenClose, RefusedNamesAndPaths) {
     write_file(path("plain.txt"), "x");
     // A regular file used as a directory.
-    EXPECT_EQ(open_named(report_unit, path("plain.txt/inner.txt"), io::return_errors_flag), 416);
+    EXPECT_EQ(open_named(report_unit, path("plain.txt/inner.txt"), io::return_errors_flag), rt::msg::file_not_found);
     // A directory is not a file to connect.
     fs::create_directory(path("folder"));
-    EXPECT_EQ(open_named(report_unit, path("folder"), io::return_errors_flag), 412);
+    EXPECT_EQ(open_named(report_unit, path("folder"), io::return_errors_flag), rt::msg::name_refused);
     // A name component longer than the system allows (nothing is created).
-    EXPECT_EQ(open_named(report_unit, std::string(256, 'n'), io::return_errors_flag), 412);
+    EXPECT_EQ(open_named(report_unit, std::string(256, 'n'), io::return_errors_flag), rt::msg::name_refused);
     EXPECT_EQ(io::find_connected(report_unit), nullptr);
 }
 
@@ -549,7 +550,7 @@ TEST_F(OpenClose, TooManyOpenFiles) {
         if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 90;
         while (::open("/dev/null", O_RDONLY) >= 0) {
         }
-        return verdict(open_named(report_unit, name, io::return_errors_flag), 417);
+        return verdict(open_named(report_unit, name, io::return_errors_flag), rt::msg::too_many_open_files);
     });
     EXPECT_EQ(child.status, 0) << child.err;
 }
@@ -567,7 +568,7 @@ TEST_F(OpenClose, ReadOnlyFileIsOpenedForReadingAndTheFirstWriteFails) {
         try {
             io::prepare_for_writing(*unit);
         } catch (const io::IoFailure& failure) {
-            return failure.message_number == 421 ? 0 : 4;
+            return failure.message_number == rt::msg::write_refused ? 0 : 4;
         }
         return 5;
     });
@@ -605,7 +606,7 @@ TEST_F(OpenClose, CreatingInAClosedDirectoryIsDenied) {
     const std::string name = path("closed/new.txt");
     ChildResult child = run_child("", [&] {
         become_nobody();
-        return verdict(open_named(report_unit, name, io::return_errors_flag), 414);
+        return verdict(open_named(report_unit, name, io::return_errors_flag), rt::msg::access_denied);
     });
     EXPECT_EQ(child.status, 0) << child.err;
     EXPECT_FALSE(exists(name));
@@ -617,7 +618,7 @@ TEST_F(OpenClose, FullDeviceFailsWhenTheBufferIsPassedOn) {
     write_bytes(report_unit, "row\r\n");
     EXPECT_EXIT(close_default(report_unit), ::testing::ExitedWithCode(1), report_pattern(6422, "CLOSE", "/dev/full"));
     // The failed close still disconnects the unit.
-    EXPECT_EQ(io::close_unit(report_unit, nullptr, 0, io::return_errors_flag), 422);
+    EXPECT_EQ(io::close_unit(report_unit, nullptr, 0, io::return_errors_flag), rt::msg::no_space);
     EXPECT_EQ(io::find_connected(report_unit), nullptr);
 }
 
@@ -627,7 +628,7 @@ TEST_F(OpenClose, AllSixtyOneSlotsTaken) {
     for (int i = 0; i < io::unit_slots; ++i)
         ASSERT_EQ(open_named(100 + i, path("slot" + std::to_string(i))), 0) << i;
     const std::string extra = path("extra.txt");
-    EXPECT_EQ(open_named(200, extra, io::return_errors_flag), 418);
+    EXPECT_EQ(open_named(200, extra, io::return_errors_flag), rt::msg::no_free_unit);
     EXPECT_FALSE(exists(extra));
     EXPECT_EXIT(open_named(200, extra), ::testing::ExitedWithCode(1), report_pattern(6418, "OPEN", extra));
     // A unit that moves to another file frees its slot first.
@@ -639,7 +640,7 @@ TEST_F(OpenClose, SameFileOnTwoUnits) {
     const std::string name = path("shared.txt");
     ASSERT_EQ(open_named(8, name), 0);
     const std::string other_spelling = dir_ + "/./shared.txt";
-    EXPECT_EQ(open_named(9, other_spelling, io::return_errors_flag), 413);
+    EXPECT_EQ(open_named(9, other_spelling, io::return_errors_flag), rt::msg::connected_elsewhere);
     EXPECT_EQ(io::find_connected(9), nullptr);
     EXPECT_EXIT(open_named(9, other_spelling), ::testing::ExitedWithCode(1),
                 report_pattern(6413, "OPEN", other_spelling));
@@ -675,7 +676,7 @@ TEST_F(OpenClose, ReopeningTheSameFileChangesOnlyTheSettings) {
     specifiers.form = text(unformatted);
     specifiers.delim = {};
     specifiers.pad = {};
-    EXPECT_EQ(io::open_unit(8, specifiers, io::return_errors_flag), 209);
+    EXPECT_EQ(io::open_unit(8, specifiers, io::return_errors_flag), rt::msg::different_connection_kind);
     EXPECT_EQ(io::find_connected(8), unit);
 
     EXPECT_EQ(close_default(8), 0);
@@ -708,8 +709,8 @@ TEST_F(OpenClose, ClosingUnitFiveTwice) {
 TEST_F(OpenClose, CloseStatusKeywords) {
     const std::string name = path("close.txt");
     ASSERT_EQ(open_named(8, name), 0);
-    EXPECT_EQ(io::close_unit(8, "KEEPX", 5, 0), 304);
-    EXPECT_EQ(io::close_unit(8, "", 0, 0), 304);
+    EXPECT_EQ(io::close_unit(8, "KEEPX", 5, 0), rt::msg::bad_status);
+    EXPECT_EQ(io::close_unit(8, "", 0, 0), rt::msg::bad_status);
     EXPECT_NE(io::find_connected(8), nullptr);
     EXPECT_EQ(io::close_unit(8, "Keep   ", 7, 0), 0);
     EXPECT_TRUE(exists(name));
@@ -730,7 +731,7 @@ TEST_F(OpenClose, DeletionRefusedIsReported) {
         ::chmod(path("sealed").c_str(), 0555);
         become_nobody();
         int status = io::close_unit(8, "DELETE", 6, io::return_errors_flag);
-        return io::find_connected(8) == nullptr ? verdict(status, 404) : 3;
+        return io::find_connected(8) == nullptr ? verdict(status, rt::msg::delete_refused) : 3;
     });
     EXPECT_EQ(child.status, 0) << child.err;
     EXPECT_TRUE(exists(name));
@@ -747,7 +748,7 @@ TEST_F(OpenClose, ScratchFileLivesUntilClose) {
     EXPECT_EQ(unit->connection.default_close, io::CloseStatus::remove);
 
     // Keeping it is refused and leaves it connected.
-    EXPECT_EQ(io::close_unit(7, "KEEP", 4, io::return_errors_flag), 300);
+    EXPECT_EQ(io::close_unit(7, "KEEP", 4, io::return_errors_flag), rt::msg::keep_scratch);
     EXPECT_EQ(io::find_connected(7), unit);
     EXPECT_EXIT(io::close_unit(7, "KEEP", 4, 0), ::testing::ExitedWithCode(1), report_pattern(6300, "CLOSE", name));
 
@@ -775,8 +776,8 @@ TEST_F(OpenClose, DeviceNamesConnectDevices) {
     EXPECT_EQ(null_device->connection.kind, io::UnitKind::console);
     EXPECT_GT(null_device->connection.out_handle, 2);
 
-    EXPECT_EQ(open_named(9, "prn", io::return_errors_flag), 416);
-    EXPECT_EQ(open_named(9, "COM2.dat", io::return_errors_flag), 416);
+    EXPECT_EQ(open_named(9, "prn", io::return_errors_flag), rt::msg::file_not_found);
+    EXPECT_EQ(open_named(9, "COM2.dat", io::return_errors_flag), rt::msg::file_not_found);
 
     EXPECT_EQ(close_default(6), 0);
     EXPECT_EQ(close_default(7), 0);

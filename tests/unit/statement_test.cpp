@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 
+#include "runtime/messages.hpp"
 #include "io/statement/write_statement.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
@@ -21,20 +22,20 @@ protected:
 };
 
 TEST_F(Statement, BeginCallRefusesBadUnitsAndAdvanceTexts) {
-    EXPECT_EQ(io::begin_write(40000, "(I5)", -1, nullptr, 0, returned), 314);
-    EXPECT_EQ(io::end_write(), 314);
-    EXPECT_EQ(io::begin_write(7, "(I5)", -1, "MAYBE", 5, returned), 999);
-    EXPECT_EQ(io::end_write(), 999);
+    EXPECT_EQ(io::begin_write(40000, "(I5)", -1, nullptr, 0, returned), rt::msg::bad_unit_number);
+    EXPECT_EQ(io::end_write(), rt::msg::bad_unit_number);
+    EXPECT_EQ(io::begin_write(7, "(I5)", -1, "MAYBE", 5, returned), rt::msg::bad_advance);
+    EXPECT_EQ(io::end_write(), rt::msg::bad_advance);
     // Neither connected nor preconnected.
     EXPECT_EQ(io::begin_write(7, "(I5)", -1, nullptr, 0, returned), 0);
-    EXPECT_EQ(io::end_write(), 314);
+    EXPECT_EQ(io::end_write(), rt::msg::bad_unit_number);
 }
 
 TEST_F(Statement, NestingBeyondTheLimitIsRefusedAndUnwindsCleanly) {
     for (int level = 1; level <= 4; ++level)
         EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, "no", 2, returned), 0) << level;
-    EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, nullptr, 0, returned), 98);
-    EXPECT_EQ(io::end_write(), 98);
+    EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, nullptr, 0, returned), rt::msg::statements_nested_too_deeply);
+    EXPECT_EQ(io::end_write(), rt::msg::statements_nested_too_deeply);
     for (int level = 4; level >= 1; --level) EXPECT_EQ(io::end_write(), 0) << level;
     // Back at the outermost level, a statement works again.
     EXPECT_EQ(io::begin_write(io::default_output_unit, "('ok')", -1, "NO", 2, returned), 0);
@@ -44,7 +45,7 @@ TEST_F(Statement, NestingBeyondTheLimitIsRefusedAndUnwindsCleanly) {
 TEST_F(Statement, ItemMismatchIsReturnedWhenAsked) {
     EXPECT_EQ(io::begin_write(io::default_output_unit, "(I5)", -1, "NO", 2, returned), 0);
     io::write_real8_item(1.5);
-    EXPECT_EQ(io::end_write(), 206);
+    EXPECT_EQ(io::end_write(), rt::msg::real_needs_real_descriptor);
 }
 
 using StatementDeathTest = Statement;
