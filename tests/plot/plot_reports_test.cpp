@@ -1,0 +1,166 @@
+// The reader and the order estimate of raizes-plot on reports that the real
+// program writes: every row read equals the row written, every run ends as
+// its report says, and each method's order falls in its band.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <variant>
+
+#include "convergence.hpp"
+#include "plot_support.hpp"
+#include "report.hpp"
+#include "support/run_program.hpp"
+
+namespace {
+
+using plot::Ending;
+using plot::Method;
+
+plot::Report parsed(const std::string& bytes) {
+    auto result = plot::parse_report(bytes);
+    if (auto* failure = std::get_if<plot::ParseError>(&result))
+        ADD_FAILURE() << "line " << failure->line << ": " << failure->message;
+    return std::holds_alternative<plot::Report>(result) ? std::get<plot::Report>(result) : plot::Report{};
+}
+
+// Every row as read is the row as written: its place, iterate and change.
+void expect_rows_as_written(const plot::Report& report, const std::string& bytes, std::int64_t first_row) {
+    const auto written = plot_test::written_rows(bytes);
+    ASSERT_EQ(report.rows.size(), written.size());
+    ASSERT_FALSE(written.empty());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const auto& row = report.rows[i];
+        SCOPED_TRACE("row at position " + std::to_string(i));
+        EXPECT_EQ(row.number, first_row + static_cast<std::int64_t>(i));
+        if (written[i].number != "*****") {
+            EXPECT_EQ(std::stoll(written[i].number), row.number);
+        }
+        EXPECT_EQ(row.iterate, written[i].iterate);
+        ASSERT_EQ(row.change.has_value(), written[i].change.has_value());
+        if (row.change) {
+            EXPECT_EQ(*row.change, *written[i].change);
+        }
+    }
+}
+
+struct ConvergedRun {
+    const char* dialogue;
+    const char* report;
+    Method method;
+    const char* name;
+    std::int64_t first_row, last_row;
+    double order_low, order_high;
+};
+
+// The usual inputs with tolerance 1e-10. Order bands: 0.9 to 1.1 for the
+// linear methods, 1.5 to 1.75 around the golden ratio for the secant, 1.85
+// to 2.15 for Newton-Raphson.
+const ConvergedRun converged_runs[] = {
+    {"1\nraiz\n12 16\n1e-10\n100\n", "raiz.bis.txt", Method::bissecao, "bisse\xC3\xA7\xC3\xA3o", 1, 36, 0.9, 1.1},
+    {"2\nraiz\n12 16\n1e-10\n100\n", "raiz.fp.txt", Method::falsa_posicao, "falsa posi\xC3\xA7\xC3\xA3o", 1, 12, 0.9,
+     1.1},
+    {"3\nraiz\n1e-10\n100\n10\n", "raiz.pfs.txt", Method::ponto_fixo_simples, "ponto fixo simples", 1, 21, 0.9, 1.1},
+    {"4\nraiz\n1e-10\n100\n10\n", "raiz.new.txt", Method::newton_raphson, "Newton-Raphson", 0, 5, 1.85, 2.15},
+    {"5\nraiz\n1e-10\n100\n10 12\n", "raiz.sec.txt", Method::secante, "secante", 0, 7, 1.5, 1.75},
+};
+
+TEST(PlotReports, FiveConvergedRunsReadAsWrittenWithTheirOrders) {
+    const std::string directory = e2e::make_temp_dir();
+    for (const auto& run : converged_runs) {
+        SCOPED_TRACE(run.report);
+        const std::string bytes = plot_test::write_report(run.dialogue, directory, run.report);
+        const plot::Report report = parsed(bytes);
+        EXPECT_EQ(report.method, run.method);
+        EXPECT_EQ(report.method_name, run.name);
+        EXPECT_EQ(report.tolerance, 1e-10);
+        EXPECT_EQ(report.nmax, 100);
+        EXPECT_EQ(report.ending, Ending::converged);
+        expect_rows_as_written(report, bytes, run.first_row);
+        ASSERT_FALSE(report.rows.empty());
+        EXPECT_EQ(report.rows.back().number, run.last_row);
+        EXPECT_NEAR(report.rows.back().iterate, 14.7802085936, 1e-9);
+
+        const auto order = plot::estimate_order(report.rows);
+        ASSERT_TRUE(order.has_value());
+        EXPECT_GE(order->order, run.order_low);
+        EXPECT_LE(order->order, run.order_high);
+    }
+}
+
+TEST(PlotReports, FailedAndStoppedRunsEndAsTheirReportsSay) {
+    const std::string directory = e2e::make_temp_dir();
+
+    // A tolerance of 1e-100 is written with a three-digit exponent and no
+    // letter; the run fails after 20 halvings, each change exactly half the
+    // one before.
+    const std::string bisection = plot_test::write_report("1\nf\n12 16\n1e-100\n20\n", directory, "f.bis.txt");
+    const plot::Report b = parsed(bisection);
+    EXPECT_EQ(b.tolerance, 1e-100);
+    EXPECT_EQ(b.header_values, (std::vector<double>{12, 16}));
+    EXPECT_EQ(b.ending, Ending::failed);
+    expect_rows_as_written(b, bisection, 1);
+    for (std::size_t i = 1; i < b.rows.size(); ++i) EXPECT_EQ(*b.rows[i].change, std::ldexp(1.0, 1 - int(i)));
+
+    // From 100 Newton-Raphson jumps below -399 and creeps back: negative
+    // iterates, changes that do not shrink, so no order.
+    const std::string newton = plot_test::write_report("4\nf\n1e-10\n6\n100\n", directory, "f.new.txt");
+    const plot::Report n = parsed(newton);
+    EXPECT_EQ(n.ending, Ending::failed);
+    expect_rows_as_written(n, newton, 0);
+    EXPECT_LT(n.rows[1].iterate, -399);
+    EXPECT_FALSE(plot::estimate_order(n.rows).has_value());
+
+    // With tolerance 0 Newton-Raphson goes on past the root: changes of one
+    // or two units in the last place follow 3.1e-11. They are rounding
+    // noise, and the order still comes from the changes above it.
+    const std::string noisy = plot_test::write_report("4\nz\n0\n12\n10\n", directory, "z.new.txt");
+    const plot::Report nz = parsed(noisy);
+    EXPECT_EQ(nz.ending, Ending::failed);
+    ASSERT_EQ(nz.rows.size(), 13u);
+    EXPECT_LT(*nz.rows[6].change, 4e-15);
+    const auto noisy_order = plot::estimate_order(nz.rows);
+    ASSERT_TRUE(noisy_order.has_value());
+    EXPECT_NEAR(noisy_order->order, 2.0, 0.15);
+    EXPECT_EQ(noisy_order->last_row, 5u);
+
+    // The secant's failure line names nmax, one less than its last row.
+    const std::string secant = plot_test::write_report("5\nf\n1e-10\n3\n10 12\n", directory, "f.sec.txt");
+    const plot::Report s = parsed(secant);
+    EXPECT_EQ(s.ending, Ending::failed);
+    EXPECT_EQ(s.nmax, 3);
+    expect_rows_as_written(s, secant, 0);
+    EXPECT_EQ(s.rows.back().number, 4);
+
+    const std::string fixed = plot_test::write_report("3\nf\n1e-10\n8\n10\n", directory, "f.pfs.txt");
+    const plot::Report p = parsed(fixed);
+    EXPECT_EQ(p.ending, Ending::failed);
+    EXPECT_EQ(p.header_values, (std::vector<double>{10}));
+    expect_rows_as_written(p, fixed, 1);
+
+    // With tolerance 0 the secant meets two equal iterates and the program
+    // ends on 0/0 after its row: no failure line, and no convergence either.
+    const std::string cut_short = plot_test::write_report("5\nz\n0\n12\n10 12\n", directory, "z.sec.txt");
+    const plot::Report z = parsed(cut_short);
+    EXPECT_EQ(z.ending, Ending::stopped);
+    expect_rows_as_written(z, cut_short, 0);
+    EXPECT_EQ(*z.rows.back().change, 0.0);
+}
+
+// Past row 99999 the row number is written as asterisks; the rows are
+// counted by position, and nmax (120000) is asterisks too.
+TEST(PlotReports, RowsPastTheFiveDigitFieldAreCountedByPosition) {
+    const std::string directory = e2e::make_temp_dir();
+    const std::string bytes = plot_test::write_report("1\nlong\n16 20\n0\n120000\n", directory, "long.bis.txt");
+    const plot::Report report = parsed(bytes);
+    EXPECT_FALSE(report.nmax.has_value());
+    EXPECT_EQ(report.ending, Ending::failed);
+    ASSERT_EQ(report.rows.size(), 120000u);
+    expect_rows_as_written(report, bytes, 1);
+    EXPECT_EQ(report.rows.back().number, 120000);
+    EXPECT_EQ(report.rows.back().iterate, 20.0);
+    const auto order = plot::estimate_order(report.rows);
+    ASSERT_TRUE(order.has_value());
+    EXPECT_NEAR(order->order, 1.0, 1e-9);
+}
+
+}  // namespace
