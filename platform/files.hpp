@@ -7,15 +7,21 @@
 
 namespace plat {
 
-// Why a file operation was refused.
+// Why a file operation was refused, in terms every system shares.
 enum class FileError {
     none,
-    not_found,      // the file or a directory on its path does not exist
-    access_denied,  // permissions, a read-only file system, a busy file
-    exists,         // the file exists and a new one was asked for
-    too_many_open,  // the process or the system has no handle left
-    bad_name,       // a name or request the system refuses as such
-    no_space,       // no room for a new file
+    not_found,         // the file, or a folder on its path, does not exist
+    not_a_folder,      // a part of the path is not a folder
+    no_device,         // a device that is not there
+    access_denied,     // the permissions refuse it
+    read_only,         // a read-only file system
+    busy,              // in use by the system or by another program
+    exists,            // the file exists and a new one was asked for
+    too_many_open,     // the process or the system has no handle left
+    name_too_long,
+    bad_name,          // a name or request the system refuses as such
+    is_folder,         // a folder where a file was expected
+    no_space,          // no room for a new file
     no_memory,
     unsupported_kind,  // neither an ordinary file nor a character device
     other,
@@ -33,12 +39,16 @@ enum class Creation {
 struct OpenedFile {
     int handle = -1;
     FileError error = FileError::none;
+    int system_error = 0;  // the operating system's own code, 0 when it gave none
 };
+
+// The operating system's wording of one of its error codes, for messages.
+std::string system_error_text(int system_error);
 
 // Opens or creates a file without any translation of its bytes, shared with
 // other processes for reading and writing. A created file gets the normal
 // permissions (read-write for all, less the process's mask). Directories
-// are refused (bad_name), and so is anything else that is neither an
+// are refused (is_folder), and so is anything else that is neither an
 // ordinary file nor a character device, such as a pipe or a socket
 // (unsupported_kind), before it could block the opening or the writes.
 // Handles are not passed on to started programs.

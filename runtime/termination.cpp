@@ -75,7 +75,8 @@ void add_number(ReportText& report, int number) {
 
 bool exiting() { return g_termination.exiting; }
 
-void runtime_error_report(int number, std::string_view message, Kind kind, std::string_view unit_name) {
+void runtime_error_report(int number, std::string_view message, Kind kind, std::string_view unit_name,
+                          std::string_view detail) {
     ReportText report;
     report.add("\r\nrun-time error ");
     report.add(kind == Kind::math ? "M" : "F");
@@ -83,9 +84,10 @@ void runtime_error_report(int number, std::string_view message, Kind kind, std::
     report.add(kind_text(kind));
     if (names_unit(kind)) {
         report.add(unit_name);
-        report.add(message.empty() ? ")\r\n" : ")\r\n- ");
+        report.add(message.empty() && detail.empty() ? ")\r\n" : ")\r\n- ");
     }
     report.add(message);
+    report.add(detail);
     report.add("\r\n");
     plat::write_all(plat::standard_error, report.bytes, report.length);
     // The rest of a line typed too long must not reach the shell as a command.
@@ -97,8 +99,8 @@ void runtime_error_report(int number, std::string_view message, Kind kind, std::
     exit_sequence(1);
 }
 
-void raise_error(int message_number, Kind kind, std::string_view unit_name) {
-    runtime_error_report(6000 + message_number, message_text(message_number), kind, unit_name);
+void raise_error(int message_number, Kind kind, std::string_view unit_name, std::string_view detail) {
+    runtime_error_report(6000 + message_number, message_text(message_number), kind, unit_name, detail);
 }
 
 void set_exit_hooks(ExitHooks hooks) { g_termination.hooks = hooks; }

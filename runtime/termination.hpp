@@ -27,10 +27,13 @@ enum class Kind : int {
 // is not ended twice: the exit sequence finishes instead. Safe in a signal
 // handler (no allocation, no stdio).
 [[noreturn]] void runtime_error_report(int number, std::string_view message, Kind kind,
-                                       std::string_view unit_name);
+                                       std::string_view unit_name, std::string_view detail = {});
 
-// Report number 6000 + message_number with the message text of the table.
-[[noreturn]] void raise_error(int message_number, Kind kind, std::string_view unit_name = {});
+// Report number 6000 + message_number with the message text of the
+// catalogue, followed by `detail` (what was typed, the file and the
+// system's reason), which the raiser words to follow the text.
+[[noreturn]] void raise_error(int message_number, Kind kind, std::string_view unit_name = {},
+                              std::string_view detail = {});
 
 // "Stop - Program terminated." and the exit sequence with status 0.
 [[noreturn]] void stop_program();

@@ -2,6 +2,8 @@
 #include "io/listio/list_input.hpp"
 
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "io/listio/conversions.hpp"
 #include "io/listio/scanner.hpp"
@@ -90,6 +92,42 @@ void read_character(ListRead& read, char* text, int length) {
 
 void end_list_read(ListRead& read) {
     if (!read.scanner.line_end) take_next_record(*read.unit, read.scanner.console);
+}
+
+namespace {
+
+namespace msg = rt::msg;
+
+constexpr int value_errors[] = {msg::integer_out_of_range, msg::invalid_integer,  msg::real_out_of_range,
+                                msg::invalid_real,         msg::second_radix_mark, msg::radix_out_of_range,
+                                msg::repeat_count_zero,    msg::second_repeat_count, msg::value_form,
+                                msg::value_too_long};
+constexpr std::size_t shown_characters = 40;
+
+void put_escaped(std::string& out, unsigned char c) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    if (c >= 0x20 && c < 0x7F) {
+        out += static_cast<char>(c);
+        return;
+    }
+    out += "\\x";
+    out += hex[c >> 4];
+    out += hex[c & 0xF];
+}
+
+}  // namespace
+
+std::string typed_value_detail(const ListRead& read, int message_number) {
+    bool caused_by_value = false;
+    for (int number : value_errors) caused_by_value = caused_by_value || number == message_number;
+    if (!caused_by_value) return {};
+    const std::string_view typed = read.scanner.value_text();
+    std::string detail = "; typed: \"";
+    for (std::size_t i = 0; i < typed.size() && i < shown_characters; ++i)
+        put_escaped(detail, static_cast<unsigned char>(typed[i]));
+    if (typed.size() > shown_characters) detail += "...";
+    detail += '"';
+    return detail;
 }
 
 }  // namespace io

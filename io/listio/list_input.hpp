@@ -3,6 +3,7 @@
 // from the console by the rules of the scanner. Every failure throws
 // IoFailure; what becomes of it is the statement's affair.
 #include <cstdint>
+#include <string>
 
 #include "io/listio/scanner.hpp"
 #include "io/units/unit.hpp"
@@ -30,5 +31,10 @@ void read_character(ListRead& read, char* text, int length);
 
 // The end of the statement: the rest of the current line is dropped.
 void end_list_read(ListRead& read);
+
+// What a report adds to the message of an error that a value caused: the
+// value as it was typed, cut to a readable length, with every byte that is
+// not printable ASCII shown as \xNN. Empty for the other errors.
+std::string typed_value_detail(const ListRead& read, int message_number);
 
 }  // namespace io

@@ -40,7 +40,8 @@ int run(Part part) {
     } catch (const IoFailure& failure) {
         if (!statement.return_errors) {
             const Unit* unit = statement.unit != nullptr ? statement.unit : &console_input_unit();
-            rt::raise_error(failure.message_number, rt::Kind::read, unit->connection.name);
+            rt::raise_error(failure.message_number, rt::Kind::read, unit->connection.name,
+                            typed_value_detail(statement.reader, failure.message_number));
         }
         statement.error = failure.message_number;
         return statement.error;

@@ -1,8 +1,10 @@
 #include <climits>
+#include <iterator>
 #include <cstring>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
@@ -33,20 +35,49 @@ struct ArgumentState {
 
 ArgumentState g_arguments;
 
+// How the I/O layer reports a refusal of the system: the message number,
+// and the reason in the user's terms (empty where the message says it all).
+struct Refusal {
+    plat::FileError error;
+    int message_number;
+    std::string_view reason;
+};
+
+constexpr Refusal refusals[] = {
+    {plat::FileError::not_found, msg::file_not_found, "no such file or folder"},
+    {plat::FileError::not_a_folder, msg::file_not_found, "a part of the path is not a folder"},
+    {plat::FileError::no_device, msg::file_not_found, "no such device"},
+    {plat::FileError::access_denied, msg::access_denied, "permission denied"},
+    {plat::FileError::read_only, msg::access_denied, "read-only file system"},
+    {plat::FileError::busy, msg::access_denied, "in use by another program"},
+    {plat::FileError::exists, msg::file_exists, ""},
+    {plat::FileError::too_many_open, msg::too_many_open_files, ""},
+    {plat::FileError::name_too_long, msg::name_refused, "name too long"},
+    {plat::FileError::bad_name, msg::name_refused, "name not allowed"},
+    {plat::FileError::is_folder, msg::name_refused, "a folder has this name"},
+    {plat::FileError::no_space, msg::open_failed, "no space left on the device"},
+    {plat::FileError::no_memory, msg::no_memory, ""},
+    {plat::FileError::unsupported_kind, msg::unsupported_file_kind, ""},
+    {plat::FileError::other, msg::open_failed, ""},
+};
+
+const Refusal& refusal_of(plat::FileError error) {
+    for (const Refusal& refusal : refusals)
+        if (refusal.error == error) return refusal;
+    return refusals[std::size(refusals) - 1];
+}
+
 int open_failure_number(plat::FileError error) {
-    switch (error) {
-        case plat::FileError::none: return 0;
-        case plat::FileError::not_found: return msg::file_not_found;
-        case plat::FileError::access_denied: return msg::access_denied;
-        case plat::FileError::exists: return msg::file_exists;
-        case plat::FileError::too_many_open: return msg::too_many_open_files;
-        case plat::FileError::bad_name: return msg::name_refused;
-        case plat::FileError::no_memory: return msg::no_memory;
-        case plat::FileError::unsupported_kind: return msg::unsupported_file_kind;
-        case plat::FileError::no_space:
-        case plat::FileError::other: return msg::open_failed;
-    }
-    return msg::open_failed;
+    return error == plat::FileError::none ? 0 : refusal_of(error).message_number;
+}
+
+// A refused open ends the statement with the reason; a failure the table
+// does not know takes the system's own wording.
+[[noreturn]] void fail_open(const plat::OpenedFile& file) {
+    const Refusal& refusal = refusal_of(file.error);
+    std::string reason(refusal.reason);
+    if (file.error == plat::FileError::other && file.system_error != 0) reason = plat::system_error_text(file.system_error);
+    fail(refusal.message_number, reason);
 }
 
 plat::FileAccess file_access(Action action) {
@@ -111,15 +142,15 @@ struct OpenedHandle {
 // only and then to writing only; the error of the last attempt is raised.
 OpenedHandle open_with_action(const char* path, plat::Creation creation, std::optional<Action> action) {
     static constexpr Action fallbacks[] = {Action::read_write, Action::read, Action::write};
-    plat::FileError last = plat::FileError::other;
+    plat::OpenedFile last{-1, plat::FileError::other, 0};
     for (Action attempt : fallbacks) {
         if (action && attempt != *action) continue;
         plat::OpenedFile file = plat::open_file(path, creation, file_access(attempt));
         if (file.error == plat::FileError::none)
             return OpenedHandle{file.handle, attempt, creation == plat::Creation::create_new};
-        last = file.error;
+        last = file;
     }
-    fail(open_failure_number(last));
+    fail_open(last);
 }
 
 OpenedHandle open_named_file(const std::string& name, OpenStatus status, std::optional<Action> action) {
@@ -244,7 +275,7 @@ void connect(int number, const OpenSpecifiers& specifiers, std::string& reported
     OpenedHandle opened;
     if (chosen.scratch) {
         plat::OpenedFile file = plat::create_scratch_file(chosen.name);
-        if (file.error != plat::FileError::none) fail(open_failure_number(file.error));
+        if (file.error != plat::FileError::none) fail_open(file);
         opened = OpenedHandle{file.handle, settings.action.value_or(Action::read_write), true};
         reported = chosen.name;
     } else if (device != Device::none) {
@@ -288,13 +319,19 @@ int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
     if (number < -32767 || number > 32767) return msg::bad_unit_number;
     std::string reported;
     int error = 0;
+    std::string reason;
     try {
         connect(number, specifiers, reported);
     } catch (const IoFailure& failure) {
         error = failure.message_number;
+        reason = failure.detail;
     }
     if (error == 0 || (flags & return_errors_flag)) return error;
-    rt::raise_error(error, rt::Kind::open, reported);
+    // The file in the user's terms: its name as given, and why the system
+    // refused it when it said so.
+    std::string detail = ": \"" + reported + "\"";
+    if (!reason.empty()) detail += " (" + reason + ")";
+    rt::raise_error(error, rt::Kind::open, reported, detail);
 }
 
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,34 +26,36 @@ FileIdentity identity_of(const struct stat& status) {
 }
 
 // Drops a handle that must not become a connection, keeping the error.
-OpenedFile refuse(int handle, FileError error) {
+OpenedFile refuse(int handle, FileError error, int system_error = 0) {
     ::close(handle);
-    return OpenedFile{-1, error};
+    return OpenedFile{-1, error, system_error};
 }
+
+OpenedFile failed_with(int error_number) { return OpenedFile{-1, classify_error(error_number), error_number}; }
 
 }  // namespace
 
 FileError classify_error(int error_number) {
     switch (error_number) {
         case 0: return FileError::none;
-        case ENOENT:
-        case ENOTDIR:
+        case ENOENT: return FileError::not_found;
+        case ENOTDIR: return FileError::not_a_folder;
         case ENXIO:
-        case ENODEV: return FileError::not_found;
+        case ENODEV: return FileError::no_device;
         case EACCES:
-        case EPERM:
-        case EROFS:
+        case EPERM: return FileError::access_denied;
+        case EROFS: return FileError::read_only;
         case ETXTBSY:
-        case EBUSY: return FileError::access_denied;
+        case EBUSY: return FileError::busy;
         case EEXIST: return FileError::exists;
         case EMFILE:
         case ENFILE: return FileError::too_many_open;
-        case ENAMETOOLONG:
+        case ENAMETOOLONG: return FileError::name_too_long;
         case EINVAL:
-        case EISDIR:
         case ELOOP:
         case EILSEQ:
         case EOPNOTSUPP: return FileError::bad_name;
+        case EISDIR: return FileError::is_folder;
         case ENOSPC:
         case EDQUOT: return FileError::no_space;
         case ENOMEM: return FileError::no_memory;
@@ -65,7 +68,7 @@ OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
     // opened at all: such files are refused by their kind before the open.
     struct stat status;
     if (creation == Creation::open_existing && ::stat(path, &status) == 0) {
-        if (S_ISDIR(status.st_mode)) return OpenedFile{-1, FileError::bad_name};
+        if (S_ISDIR(status.st_mode)) return OpenedFile{-1, FileError::is_folder};
         if (!S_ISREG(status.st_mode) && !S_ISCHR(status.st_mode)) return OpenedFile{-1, FileError::unsupported_kind};
     }
     // Not blocking while opening, in case the file was replaced meanwhile.
@@ -75,20 +78,20 @@ OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
     do {
         handle = ::open(path, flags, 0666);
     } while (handle < 0 && errno == EINTR);
-    if (handle < 0) return OpenedFile{-1, classify_error(errno)};
+    if (handle < 0) return failed_with(errno);
 
-    if (::fstat(handle, &status) != 0) return refuse(handle, classify_error(errno));
-    if (S_ISDIR(status.st_mode)) return refuse(handle, FileError::bad_name);
+    if (::fstat(handle, &status) != 0) return refuse(handle, classify_error(errno), errno);
+    if (S_ISDIR(status.st_mode)) return refuse(handle, FileError::is_folder);
     if (!S_ISREG(status.st_mode) && !S_ISCHR(status.st_mode)) return refuse(handle, FileError::unsupported_kind);
     if (::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) & ~O_NONBLOCK) != 0)
-        return refuse(handle, classify_error(errno));
+        return refuse(handle, classify_error(errno), errno);
     return OpenedFile{handle, FileError::none};
 }
 
 OpenedFile create_scratch_file(std::string& name) {
     std::string pattern = "/tmp/raizes-scratch-XXXXXX";
     int handle = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (handle < 0) return OpenedFile{-1, classify_error(errno)};
+    if (handle < 0) return failed_with(errno);
     name = pattern;
     return OpenedFile{handle, FileError::none};
 }
@@ -140,6 +143,8 @@ WriteFailure truncate_file(int handle, long long offset) {
         default: return WriteFailure::other;
     }
 }
+
+std::string system_error_text(int system_error) { return std::strerror(system_error); }
 
 FileError delete_file(const char* path) {
     if (::unlink(path) == 0) return FileError::none;

@@ -18,9 +18,10 @@ const std::string menu3 = "4 - newton raphson; 5 - secante";
 const std::string name_prompt = "Informe o nome do arquivo de saida";
 const std::string menu = menu1 + "\r\n" + menu2 + "\r\n" + menu3 + "\r\n";
 
-std::string read_error(int number) {
+// The report of a read error; `typed` is the value as the report shows it.
+std::string read_error(int number, const std::string& typed = "") {
     return "\r\nrun-time error F" + std::to_string(6000 + number) + ": READ(CON)\r\n- " +
-           std::string(rt::message_text(number)) + "\r\n";
+           std::string(rt::message_text(number)) + (typed.empty() ? "" : "; typed: \"" + typed + "\"") + "\r\n";
 }
 
 bool directory_is_empty(const std::string& directory) {
@@ -71,7 +72,7 @@ TEST(Dialogue, ConvergedRunOnATerminalEndsWithTheStopMessageOnItsOwnLine) {
 
 TEST(Dialogue, LettersForTheMethodNumberEndWithAReadError) {
     auto run = e2e::run_program({.input = "abc\nraiz\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer, "abc")));
     EXPECT_EQ(run.out, menu);
     EXPECT_EQ(run.status, 1);
 }

@@ -32,9 +32,10 @@ e2e::RunResult typed(std::vector<std::string> lines) {
     return e2e::run_on_terminal(options);
 }
 
-std::string read_error(int number) {
+// The report of a read error; `typed` is the value as the report shows it.
+std::string read_error(int number, const std::string& typed = "") {
     return "\r\nrun-time error F" + std::to_string(6000 + number) + ": READ(CON)\r\n- " +
-           std::string(rt::message_text(number)) + "\r\n";
+           std::string(rt::message_text(number)) + (typed.empty() ? "" : "; typed: \"" + typed + "\"") + "\r\n";
 }
 
 void expect_silent_end(const e2e::RunResult& run, const std::string& input) {
@@ -44,15 +45,17 @@ void expect_silent_end(const e2e::RunResult& run, const std::string& input) {
 }
 
 // The method number failed: only the menu was shown.
-void expect_method_error(const e2e::RunResult& run, int number, const std::string& input) {
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number))) << e2e::visible(input);
+void expect_method_error(const e2e::RunResult& run, int number, const std::string& input,
+                         const std::string& typed = "") {
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number, typed))) << e2e::visible(input);
     EXPECT_EQ(e2e::visible(run.out), e2e::visible(menu)) << e2e::visible(input);
     EXPECT_EQ(run.status, 1) << e2e::visible(input);
 }
 
 // The name failed after the method number was read.
-void expect_name_error(const e2e::RunResult& run, int number, const std::string& input) {
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number))) << e2e::visible(input);
+void expect_name_error(const e2e::RunResult& run, int number, const std::string& input,
+                       const std::string& typed = "") {
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(number, typed))) << e2e::visible(input);
     EXPECT_EQ(e2e::visible(run.out), e2e::visible(after_name_prompt)) << e2e::visible(input);
     EXPECT_EQ(run.status, 1) << e2e::visible(input);
 }
@@ -76,18 +79,30 @@ TEST(ListInput, MethodStatementTakesExactlyOneLine) {
 }
 
 TEST(ListInput, MethodNumberErrors) {
+    namespace msg = rt::msg;
+    // The report shows what was typed for the value that failed.
     struct Case {
         std::string line;
         int error;
+        std::string typed;
     } cases[] = {
-        {"3.0", 101},         {"abc", 101},          {"1e0", 101},          {"99999999999", 100},
-        {"2147483648", 100},  {"16#100000000", 100}, {"16#1#2", 302},       {"40#1", 303},
-        {"0*1", 502},         {"2*2*1", 503},        {"'9'", 504},          {"(9)", 504},
-        {std::string(300, '9'), 505},
+        {"3.0", msg::invalid_integer, "3.0"},
+        {"abc", msg::invalid_integer, "abc"},
+        {"1e0", msg::invalid_integer, "1e0"},
+        {"99999999999", msg::integer_out_of_range, "99999999999"},
+        {"2147483648", msg::integer_out_of_range, "2147483648"},
+        {"16#100000000", msg::integer_out_of_range, "16#100000000"},
+        {"16#1#2", msg::second_radix_mark, "16#1#2"},
+        {"40#1", msg::radix_out_of_range, "40#1"},
+        {"0*1", msg::repeat_count_zero, "0"},
+        {"2*2*1", msg::second_repeat_count, "2"},
+        {"'9'", msg::value_form, "9"},
+        {"(9)", msg::value_form, "9"},
+        {std::string(300, '9'), msg::value_too_long, std::string(40, '9') + "..."},
     };
     for (const Case& c : cases) {
         const std::string input = c.line + "\nraiz\n";
-        expect_method_error(piped(input), c.error, input);
+        expect_method_error(piped(input), c.error, input, c.typed);
     }
 }
 
@@ -102,7 +117,7 @@ TEST(ListInput, NameForms) {
 
 TEST(ListInput, NameReadAsRepeatCount) {
     const std::string input = "9\na*b\n";
-    expect_name_error(piped(input), rt::msg::invalid_integer, input);
+    expect_name_error(piped(input), rt::msg::invalid_integer, input, "a");
 }
 
 TEST(ListInput, EndOfInputAtEachPrompt) {
@@ -124,10 +139,11 @@ TEST(ListInput, LongUnquotedValueOnAPipe) {
     for (int i = 0; i < 261; ++i) long_name += static_cast<char>('a' + i % 26);
     const std::string fits = "9\n" + long_name.substr(0, 260) + "\n";
     expect_silent_end(piped(fits), fits);
-    expect_name_error(piped("9\n" + long_name + "\n"), rt::msg::value_too_long, "261 characters");
+    expect_name_error(piped("9\n" + long_name + "\n"), rt::msg::value_too_long, "261 characters",
+                      long_name.substr(0, 40) + "...");
 
     const std::string number = std::string(299, '0') + "9\nraiz\n";
-    expect_method_error(piped(number), rt::msg::value_too_long, "300 digits");
+    expect_method_error(piped(number), rt::msg::value_too_long, "300 digits", std::string(40, '0') + "...");
 
     // Values of one line of 100000 bytes are read through, 132 bytes at a time.
     std::string many;
@@ -145,7 +161,9 @@ TEST(ListInput, EndlessValueIsRefused) {
     options.timeout_seconds = 20;
     auto run = e2e::run_program(options);
     EXPECT_FALSE(run.timed_out);
-    expect_method_error(run, rt::msg::value_too_long, "/dev/zero");
+    std::string nuls;
+    for (int i = 0; i < 40; ++i) nuls += "\\x00";
+    expect_method_error(run, rt::msg::value_too_long, "/dev/zero", nuls + "...");
 }
 
 TEST(ListInput, BinaryBytesAndNuls) {
@@ -156,9 +174,11 @@ TEST(ListInput, BinaryBytesAndNuls) {
     expect_silent_end(piped(nuls_name), "9 and 200 NULs");
 
     const std::string as_method = binary + "\nraiz\n";
-    expect_method_error(piped(as_method), rt::msg::invalid_integer, as_method);
+    // Bytes that are not printable ASCII are shown escaped.
+    expect_method_error(piped(as_method), rt::msg::invalid_integer, as_method,
+                        "\\x00\\x01\\x02\\x7F\\x80\\xFE\\xFF\\x1B");
     const std::string nul_method = std::string("\0\n", 2) + "raiz\n";
-    expect_method_error(piped(nul_method), rt::msg::invalid_integer, nul_method);
+    expect_method_error(piped(nul_method), rt::msg::invalid_integer, nul_method, "\\x00");
 }
 
 TEST(ListInput, UnterminatedQuoteAtTheEndOfInput) {
@@ -197,7 +217,7 @@ TEST(ListInput, TerminalEndOfInputAtTheNamePrompt) {
 
 TEST(ListInput, TerminalLettersForTheMethodNumber) {
     auto run = typed({"abc\n"});
-    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer)));
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible(read_error(rt::msg::invalid_integer, "abc")));
     EXPECT_EQ(run.status, 1);
 }
 

@@ -76,10 +76,10 @@ TEST(RealInput, NullValuesKeepTheVariablesAndTheStatementEndSkipsALine) {
 }
 
 TEST(RealInput, MalformedRealsAreReadErrors) {
-    const std::string report = "\r\nrun-time error F6103: READ(CON)\r\n- " + std::string(rt::message_text(103)) + "\r\n";
-    for (const char* tol : {"1.e\n", "1.5.2\n", "abc\n"}) {
-        auto run = bisect("12 16\n", tol);
-        EXPECT_EQ(run.err, report) << tol;
+    const std::string report = "\r\nrun-time error F6103: READ(CON)\r\n- " + std::string(rt::message_text(103));
+    for (std::string typed : {"1.e", "1.5.2", "abc"}) {
+        auto run = bisect("12 16\n", typed + "\n");
+        EXPECT_EQ(run.err, report + "; typed: \"" + typed + "\"\r\n") << typed;
         EXPECT_EQ(run.status, 1);
         EXPECT_FALSE(e2e::file_exists(run.directory + "/r.bis.txt")) << "connected only after the last input";
     }
@@ -87,7 +87,8 @@ TEST(RealInput, MalformedRealsAreReadErrors) {
 
 TEST(RealInput, TooLargeForADouble) {
     auto run = bisect("1e400 16\n", "0.1\n");
-    EXPECT_EQ(run.err, "\r\nrun-time error F6102: READ(CON)\r\n- " + std::string(rt::message_text(102)) + "\r\n");
+    EXPECT_EQ(run.err, "\r\nrun-time error F6102: READ(CON)\r\n- " + std::string(rt::message_text(102)) +
+                           "; typed: \"1e400\"\r\n");
     EXPECT_EQ(run.status, 1);
 }
 
