@@ -44,8 +44,7 @@ void report_field(benchmark::State& state) {
     io::FieldText text;
     std::size_t i = 0;
     for (auto _ : state) {
-        io::edit_real(values[i++ & (value_count - 1)], io::RealKind::real8, 25, 15, 2, 1, false,
-                      io::RealForm::exponent, text);
+        io::edit_real(values[i++ & (value_count - 1)], {.w = 25, .d = 15, .e = 2, .k = 1}, text);
         const io::FittedField field = io::fit_field(text, 25);
         benchmark::DoNotOptimize(field);
         benchmark::ClobberMemory();

@@ -4,20 +4,26 @@
 #include <cstdint>
 #include <string_view>
 
+#include "io/format/decimal.hpp"
+
 namespace io {
 
-// The decimal conversion of an 8-byte real: up to 17 significant digits.
-struct DecimalDigits {
-    char sign = ' ';      // '-' or ' '; zero of either sign has ' '
-    int count = 1;        // number of digits
-    char digits[17] = {'0'};  // no leading zeros, trailing zeros removed
-    int exponent = 0;     // value = 0.d1d2d3... x 10^exponent; zero has 0
-    bool finite = true;
-    const char* nonfinite_text = nullptr;  // "1#INF", "1#IND", "1#QNAN", "1#SNAN"
+enum class RealForm {
+    exponent,  // Ew.dEe under the scale factor k
+    list,      // the list-directed choice between a fixed and an exponent form
 };
 
-enum class RealKind { real4, real8 };
-enum class RealForm { exponent, list };
+// The parameters of one edit, from the edit descriptor and the statement;
+// the defaults are those of a descriptor that leaves them out.
+struct EditParams {
+    int w = 0;               // field width
+    int d = 1;               // digits after the point; for an integer the minimum digit count m
+    int e = 2;               // exponent digits
+    int k = 0;               // scale factor
+    bool sign_plus = false;  // '+' in front of non-negative values
+    RealKind kind = RealKind::real8;
+    RealForm form = RealForm::exponent;
+};
 
 // Field texts longer than this are cut; no format of the system comes near.
 constexpr int field_capacity = 1024;
@@ -28,12 +34,10 @@ struct FieldText {
     std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
 };
 
-DecimalDigits to_decimal_digits(double value);
+// Iw.m: the minimum digit count m is `params.d`; the width is not used.
+void edit_integer(std::int32_t value, const EditParams& params, FieldText& out);
 
-void edit_integer(std::int32_t value, int m, bool sign_plus, FieldText& out);
-
-void edit_real(double value, RealKind kind, int w, int d, int e, int k, bool sign_plus, RealForm form,
-               FieldText& out);
+void edit_real(double value, const EditParams& params, FieldText& out);
 
 // A text fitted into w columns: `leading_blanks` blanks, then `body` (the
 // text, or w asterisks when it does not fit).

@@ -335,11 +335,13 @@ void write_character(WriteState& s, const char* bytes, std::size_t length) {
 
 void edit_for_descriptor(WriteState& s, double value) {
     const Entry& c = s.current;
+    EditParams params{.w = c.w, .d = c.d, .e = c.e, .k = s.scale, .sign_plus = s.sign_plus};
     switch (c.kind) {
         case edit_f: {
             const DecimalDigits digits = to_decimal_digits(value);
             if (!digits.finite) {
-                edit_real(value, RealKind::real8, c.w, c.d, c.e, 0, s.sign_plus, RealForm::exponent, s.field);
+                params.k = 0;
+                edit_real(value, params, s.field);
             } else if (!render_fixed(digits, c.w, c.d, s.sign_plus, s.field)) {
                 // Wider than any field text: certainly wider than w.
                 emit_repeated(s, '*', static_cast<std::size_t>(std::max(c.w, 0)));
@@ -348,24 +350,25 @@ void edit_for_descriptor(WriteState& s, double value) {
             break;
         }
         case edit_g:
-            edit_real(value, RealKind::real8, c.w, c.d, c.e, 0, s.sign_plus, RealForm::list, s.field);
+            params.k = 0;
+            params.form = RealForm::list;
+            edit_real(value, params, s.field);
             break;
         case prefixed: {
-            int k = 1;
-            int d = c.d;
+            params.k = 1;
             if (c.sub_kind == sub_en) {
                 // Engineering: 1 to 3 digits before the point, the exponent a
                 // multiple of 3, d digits after the point.
                 const DecimalDigits digits = to_decimal_digits(value);
                 const bool zero = digits.count == 1 && digits.digits[0] == '0';
-                if (digits.finite && !zero) k = ((digits.exponent - 1) % 3 + 3) % 3 + 1;
-                d = c.d + k - 1;
+                if (digits.finite && !zero) params.k = ((digits.exponent - 1) % 3 + 3) % 3 + 1;
+                params.d = c.d + params.k - 1;
             }
-            edit_real(value, RealKind::real8, c.w, d, c.e, k, s.sign_plus, RealForm::exponent, s.field);
+            edit_real(value, params, s.field);
             break;
         }
         default:  // E, and D written the same way
-            edit_real(value, RealKind::real8, c.w, c.d, c.e, s.scale, s.sign_plus, RealForm::exponent, s.field);
+            edit_real(value, params, s.field);
             break;
     }
     emit_field(s, fit_field(s.field, c.w));
@@ -380,7 +383,7 @@ void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& i
     if (!descriptor_serves(s.current, item.type)) fail(mismatch_error(item.type));
     switch (item.type) {
         case ItemType::integer4:
-            edit_integer(item.integer, s.current.d, s.sign_plus, s.field);
+            edit_integer(item.integer, {.d = s.current.d, .sign_plus = s.sign_plus}, s.field);
             emit_field(s, fit_field(s.field, s.current.w));
             break;
         case ItemType::real8:

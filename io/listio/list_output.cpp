@@ -19,8 +19,9 @@ constexpr int record_room = 79;
 constexpr int widest_field = 78;
 constexpr int integer_field_width = 11;
 constexpr int real8_field_width = 24;
-constexpr int real8_digits = 15;
-constexpr int real8_exponent_digits = 3;
+
+// An 8-byte real: 15 digits after the point, 3 exponent digits.
+constexpr EditParams real8_list_params{.w = real8_field_width, .d = 15, .e = 3, .form = RealForm::list};
 
 // The records of one list-directed statement. The first byte of a record
 // is its leading blank, which the console takes as carriage control.
@@ -111,12 +112,11 @@ void list_write(Unit& unit, const QueuedItems& statement) {
                 put_character(record, statement.text_of(item), static_cast<int>(item.text_length));
                 break;
             case ItemType::integer4:
-                edit_integer(item.integer, 1, false, text);
+                edit_integer(item.integer, {.d = 1}, text);
                 put_value(record, text, integer_field_width);
                 break;
             case ItemType::real8:
-                edit_real(item.real, RealKind::real8, real8_field_width, real8_digits, real8_exponent_digits, 0,
-                          false, RealForm::list, text);
+                edit_real(item.real, real8_list_params, text);
                 put_value(record, text, real8_field_width);
                 break;
         }

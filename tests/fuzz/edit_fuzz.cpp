@@ -137,7 +137,7 @@ bool defined_parameters(const Case& c) { return c.w >= 0 && c.w <= 400 && c.d >=
 
 void check_integer(const Case& c) {
     io::FieldText text;
-    io::edit_integer(c.integer_value, c.d, c.sign_plus, text);
+    io::edit_integer(c.integer_value, {.d = c.d, .sign_plus = c.sign_plus}, text);
     const std::string got = fitted_text(text, c.w);
     if (c.w >= 0 && c.w <= 400 && c.d <= 400) {
         const std::string want = exact::fitted(exact::integer_text(c.integer_value, c.d, c.sign_plus), c.w);
@@ -151,8 +151,15 @@ void check_real(const Case& c) {
     const int cap = c.real4 ? 7 : 16;
     io::FieldText text;
     const int k = c.list ? 0 : c.k;
-    io::edit_real(c.value, c.real4 ? io::RealKind::real4 : io::RealKind::real8, c.w, c.d, c.e, k, c.sign_plus,
-                  c.list ? io::RealForm::list : io::RealForm::exponent, text);
+    io::edit_real(c.value,
+                  {.w = c.w,
+                   .d = c.d,
+                   .e = c.e,
+                   .k = k,
+                   .sign_plus = c.sign_plus,
+                   .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
+                   .form = c.list ? io::RealForm::list : io::RealForm::exponent},
+                  text);
     if (text.length < 0 || text.length > io::field_capacity)
         mismatch(c, "field text length", "0 to capacity", std::to_string(text.length));
     const std::string got = fitted_text(text, c.w);

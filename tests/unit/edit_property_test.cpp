@@ -221,7 +221,7 @@ std::string hex_bits(double v) {
 
 std::string edited_report_field(double value) {
     io::FieldText text;
-    io::edit_real(value, io::RealKind::real8, 25, 15, 2, 1, false, io::RealForm::exponent, text);
+    io::edit_real(value, {.w = 25, .d = 15, .e = 2, .k = 1}, text);
     const io::FittedField f = io::fit_field(text, 25);
     return std::string(static_cast<std::size_t>(f.leading_blanks), ' ') + std::string(f.body);
 }

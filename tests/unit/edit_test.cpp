@@ -21,7 +21,7 @@ std::string fitted(const io::FieldText& text, int w) {
 // Iw.m
 std::string field_i(std::int32_t value, int w, int m = 1, bool sign_plus = false) {
     io::FieldText text;
-    io::edit_integer(value, m, sign_plus, text);
+    io::edit_integer(value, {.d = m, .sign_plus = sign_plus}, text);
     return fitted(text, w);
 }
 
@@ -29,7 +29,7 @@ std::string field_i(std::int32_t value, int w, int m = 1, bool sign_plus = false
 std::string field_e(double value, int w, int d, int k, int e = 2, bool sign_plus = false,
                     RealKind kind = RealKind::real8) {
     io::FieldText text;
-    io::edit_real(value, kind, w, d, e, k, sign_plus, RealForm::exponent, text);
+    io::edit_real(value, {.w = w, .d = d, .e = e, .k = k, .sign_plus = sign_plus, .kind = kind}, text);
     return fitted(text, w);
 }
 
@@ -39,17 +39,17 @@ std::string report_field(double value) { return field_e(value, 25, 15, 1); }
 // 24 columns.
 std::string list_text8(double value) {
     io::FieldText text;
-    io::edit_real(value, RealKind::real8, 24, 15, 3, 0, false, RealForm::list, text);
+    io::edit_real(value, {.w = 24, .d = 15, .e = 3, .form = RealForm::list}, text);
     return std::string(text.view());
 }
 std::string list_field8(double value) {
     io::FieldText text;
-    io::edit_real(value, RealKind::real8, 24, 15, 3, 0, false, RealForm::list, text);
+    io::edit_real(value, {.w = 24, .d = 15, .e = 3, .form = RealForm::list}, text);
     return fitted(text, 24);
 }
 std::string list_text4(double value) {
     io::FieldText text;
-    io::edit_real(value, RealKind::real4, 15, 6, 2, 0, false, RealForm::list, text);
+    io::edit_real(value, {.w = 15, .d = 6, .e = 2, .kind = RealKind::real4, .form = RealForm::list}, text);
     return std::string(text.view());
 }
 
@@ -73,7 +73,7 @@ TEST(IntegerEditing, ZeroWithNoMinimumDigitsIsAllBlanks) {
     EXPECT_EQ(field_i(0, 4, 0), "    ");
     EXPECT_EQ(field_i(0, 4, 0, true), "    ");
     io::FieldText text;
-    io::edit_integer(0, 0, true, text);
+    io::edit_integer(0, {.d = 0, .sign_plus = true}, text);
     EXPECT_EQ(text.length, 0);
     EXPECT_EQ(field_i(7, 4, 0), "   7");
 }
@@ -92,9 +92,9 @@ TEST(IntegerEditing, MinimumDigitsAndSigns) {
 
 TEST(IntegerEditing, ExtremeValuesInFull) {
     io::FieldText text;
-    io::edit_integer(std::numeric_limits<std::int32_t>::min(), 1, false, text);
+    io::edit_integer(std::numeric_limits<std::int32_t>::min(), {.d = 1}, text);
     EXPECT_EQ(text.view(), "-2147483648");
-    io::edit_integer(std::numeric_limits<std::int32_t>::max(), 1, true, text);
+    io::edit_integer(std::numeric_limits<std::int32_t>::max(), {.d = 1, .sign_plus = true}, text);
     EXPECT_EQ(text.view(), "+2147483647");
     EXPECT_EQ(field_i(std::numeric_limits<std::int32_t>::min(), 10), "**********");
 }
@@ -336,7 +336,7 @@ TEST(DecimalConversion, NonFiniteTexts) {
 
 TEST(Fitting, RightJustifiesOrFillsWithAsterisks) {
     io::FieldText text;
-    io::edit_integer(-42, 1, false, text);
+    io::edit_integer(-42, {.d = 1}, text);
     io::FittedField f = io::fit_field(text, 6);
     EXPECT_EQ(f.leading_blanks, 3);
     EXPECT_EQ(f.body, "-42");
@@ -350,7 +350,7 @@ TEST(Fitting, RightJustifiesOrFillsWithAsterisks) {
     EXPECT_EQ(f.leading_blanks, 0);
     EXPECT_EQ(f.body, "**");
 
-    io::edit_integer(0, 0, false, text);
+    io::edit_integer(0, {.d = 0}, text);
     f = io::fit_field(text, 0);
     EXPECT_EQ(f.leading_blanks, 0);
     EXPECT_TRUE(f.body.empty());
@@ -358,7 +358,7 @@ TEST(Fitting, RightJustifiesOrFillsWithAsterisks) {
 
 TEST(Fitting, WideAsteriskRuns) {
     io::FieldText text;
-    io::edit_real(-1.0, RealKind::real8, 1024, 1000, 2, 1, false, RealForm::exponent, text);
+    io::edit_real(-1.0, {.w = 1024, .d = 1000, .e = 2, .k = 1}, text);
     EXPECT_EQ(text.length, 1007);
     const io::FittedField f = io::fit_field(text, 1000);
     EXPECT_EQ(f.leading_blanks, 0);
@@ -369,28 +369,26 @@ TEST(Fitting, WideAsteriskRuns) {
 // the field capacity, never written past it.
 TEST(Capacity, HugeParametersStayInsideTheText) {
     io::FieldText text;
-    io::edit_real(1.5, RealKind::real8, 5000, 4000, 2, 1, false, RealForm::exponent, text);
+    io::edit_real(1.5, {.w = 5000, .d = 4000, .e = 2, .k = 1}, text);
     EXPECT_EQ(text.length, io::field_capacity);
     EXPECT_EQ(text.view().substr(0, 20), "1.500000000000000000");
 
-    io::edit_real(1.5, RealKind::real8, 2147483647, 2147483647, 2147483647, 2147483647, true,
-                  RealForm::exponent, text);
+    io::edit_real(1.5, {.w = 2147483647, .d = 2147483647, .e = 2147483647, .k = 2147483647, .sign_plus = true}, text);
     EXPECT_EQ(text.length, io::field_capacity);
-    io::edit_real(1.5, RealKind::real8, -2147483647 - 1, -2147483647 - 1, -2147483647 - 1,
-                  -2147483647 - 1, false, RealForm::exponent, text);
+    io::edit_real(1.5, {.w = -2147483647 - 1, .d = -2147483647 - 1, .e = -2147483647 - 1, .k = -2147483647 - 1}, text);
     EXPECT_EQ(text.length, 0);
-    io::edit_real(1.5, RealKind::real8, 2147483647, 2147483647, 3, 0, false, RealForm::list, text);
+    io::edit_real(1.5, {.w = 2147483647, .d = 2147483647, .e = 3, .form = RealForm::list}, text);
     EXPECT_EQ(text.length, io::field_capacity);
-    io::edit_real(INFINITY, RealKind::real8, -2147483647 - 1, 1, 2, 0, false, RealForm::list, text);
+    io::edit_real(INFINITY, {.w = -2147483647 - 1, .d = 1, .e = 2, .form = RealForm::list}, text);
     EXPECT_EQ(text.length, 0);
-    io::edit_real(INFINITY, RealKind::real8, 5000, 1, 2, 0, false, RealForm::exponent, text);
+    io::edit_real(INFINITY, {.w = 5000, .d = 1, .e = 2}, text);
     EXPECT_EQ(text.length, io::field_capacity);
     EXPECT_EQ(text.view().substr(0, 7), "1#INF..");
-    io::edit_integer(5, 3000, true, text);
+    io::edit_integer(5, {.d = 3000, .sign_plus = true}, text);
     EXPECT_EQ(text.length, io::field_capacity);
     EXPECT_EQ(text.text[0], '+');
     // A scale factor that pushes the exponent to four digits.
-    io::edit_real(1.0, RealKind::real8, 1500, 1400, 2, -1300, false, RealForm::exponent, text);
+    io::edit_real(1.0, {.w = 1500, .d = 1400, .e = 2, .k = -1300}, text);
     EXPECT_EQ(text.view(), std::string(io::field_capacity, '*'));
 }
 
@@ -398,7 +396,7 @@ TEST(Capacity, ScaleFactorBeyondTheDigitBufferPadsWithZeros) {
     // k digits before the point reach far past the digits the conversion
     // holds; everything beyond them is '0'.
     io::FieldText text;
-    io::edit_real(1.0, RealKind::real8, 300, 200, 2, 100, false, RealForm::exponent, text);
+    io::edit_real(1.0, {.w = 300, .d = 200, .e = 2, .k = 100}, text);
     EXPECT_EQ(text.view(), "1" + std::string(99, '0') + "." + std::string(101, '0') + "E-99");
 }
 
