@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 namespace io {
 namespace {
@@ -56,6 +57,20 @@ struct BoundedWriter {
         out.length += n;
     }
 };
+
+// Runs `layout` with the direct writer when its text, at most `most`
+// characters, is known to fit, and with the bounded writer otherwise.
+template <class Layout>
+void write_layout(long long most, FieldText& out, const Layout& layout) {
+    if (most <= field_capacity) {
+        DirectWriter writer{out.text};
+        layout(writer);
+        out.length = static_cast<int>(writer.p - out.text);
+    } else {
+        BoundedWriter writer{out};
+        layout(writer);
+    }
+}
 
 // Positions [from, to) of the shown digits.
 template <class Writer>
@@ -133,12 +148,42 @@ bool put_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_pl
     return put_exponent(s.zero ? 0 : s.exponent - k, e, w);
 }
 
+// The shape of a fixed form: its digits before the point, whether a '0'
+// stands there for none, and its length.
+struct FixedShape {
+    int before_point;
+    bool leading_zero;
+    long long length;
+};
+
+// Rounds to the d-th digit after the point and measures the text.
+FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
+    const long long d = std::max(p.d, 0);
+    round_to_shown(s, s.exponent + d, p.kind);
+    FixedShape shape{std::max(s.exponent, 0), false, 0};
+    shape.length = (s.sign == '-' || p.sign_plus ? 1 : 0) + shape.before_point + 1 + d;
+    shape.leading_zero = shape.before_point == 0 && shape.length + 1 <= p.w;
+    shape.length += shape.leading_zero ? 1 : 0;
+    return shape;
+}
+
+// The digits before the point, the point and d digits after it: '0' between
+// the point and a first digit further right, and beyond the rounded digits.
 template <class Writer>
-void put_fixed_layout(const ShownDigits& s, int d, bool sign_plus, Writer& w) {
+void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d, bool sign_plus, Writer& w) {
     put_sign(s.sign, sign_plus, w);
-    put_digits(s, 0, s.exponent, w);
+    w.put_if('0', shape.leading_zero);
+    put_digits(s, 0, shape.before_point, w);
     w.put('.');
-    put_digits(s, s.exponent, s.exponent + d, w);
+    const int zeros = std::clamp(-s.exponent, 0, d);
+    w.put_run('0', zeros);
+    put_digits(s, s.exponent + zeros, s.exponent + d, w);
+}
+
+void put_fixed_form(const ShownDigits& s, const FixedShape& shape, const EditParams& p, FieldText& out) {
+    // Beyond the capacity the text is cut anyway; keep the counts small.
+    const int d = std::clamp(p.d, 0, field_capacity);
+    write_layout(shape.length, out, [&](auto& w) { put_fixed_layout(s, shape, d, p.sign_plus, w); });
 }
 
 void put_asterisks(long long w, FieldText& out) {
@@ -173,38 +218,40 @@ void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
 
     const int n = k > 0 ? d + 1 : d + k;
     round_to_shown(s, n, p.kind);
-    bool fits;
-    if (2LL + n + std::max(-k, 0) + exponent_room(e) <= field_capacity) {  // sign and point included
-        DirectWriter writer{out.text};
-        fits = put_exponent_layout(s, n, k, e, p.sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-    } else {
-        BoundedWriter writer{out};
-        fits = put_exponent_layout(s, n, k, e, p.sign_plus, writer);
-    }
+    bool fits = true;
+    const long long most = 2LL + n + std::max(-k, 0) + exponent_room(e);  // sign and point included
+    write_layout(most, out, [&](auto& w) { fits = put_exponent_layout(s, n, k, e, p.sign_plus, w); });
     if (!fits) put_asterisks(p.w, out);
 }
 
-// The list-directed fixed form: x digits before the point (one more after a
-// carry into a new leading digit) and d after it.
-void put_list_fixed_form(ShownDigits& s, const EditParams& p, FieldText& out) {
-    const int d = std::min(p.d, field_capacity);
-    const bool sign_plus = p.sign_plus;
-    round_to_shown(s, s.exponent + d, p.kind);
-    if (2 + s.exponent + d <= field_capacity) {
-        DirectWriter writer{out.text};
-        put_fixed_layout(s, d, sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-    } else {
-        BoundedWriter writer{out};
-        put_fixed_layout(s, d, sign_plus, writer);
+// ENw.dEe: the scale factor (1 to 3) that makes the exponent a multiple of
+// 3, and d digits after the point.
+void put_engineering_form(ShownDigits& s, const EditParams& p, FieldText& out) {
+    EditParams q = p;
+    q.k = s.zero ? 1 : ((s.exponent - 1) % 3 + 3) % 3 + 1;
+    q.d = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.d) + q.k - 1,
+                                                 std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    put_exponent_form(s, q, out);
+}
+
+// The list-directed choice: for 0 < x < w - d - 1 a fixed form with x digits
+// before the point (one more after a carry into a new leading digit), else
+// the exponent form with one digit before the point.
+void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
+    if (p.d >= 0 && 0 < s.exponent && s.exponent < static_cast<long long>(p.w) - p.d - 1) {
+        put_fixed_form(s, shape_fixed(s, p), p, out);
+        return;
     }
+    EditParams q = p;
+    q.k = 1;
+    put_exponent_form(s, q, out);
 }
 
 }  // namespace
 
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) {
     out.length = 0;
+    out.too_wide = false;
     BoundedWriter w{out};
     const int m = std::max(params.d, 0);
     const std::uint32_t magnitude =
@@ -225,23 +272,30 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
 
 void edit_real(double value, const EditParams& params, FieldText& out) {
     out.length = 0;
-    const long long wide_w = params.w;
+    out.too_wide = false;
     if (const char* text = nonfinite_text(value)) {
-        put_nonfinite(text, params.form == RealForm::list ? wide_w - 2 : wide_w, out);
+        const long long w = params.w;
+        put_nonfinite(text, params.form == RealForm::list ? w - 2 : w, out);
         return;
     }
     ShownDigits s = shown_digits(value);
-    if (params.form == RealForm::list) {
-        if (params.d >= 0 && 0 < s.exponent && s.exponent < wide_w - params.d - 1) {
-            put_list_fixed_form(s, params, out);
+    switch (params.form) {
+        case RealForm::exponent:
+            put_exponent_form(s, params, out);
+            return;
+        case RealForm::engineering:
+            put_engineering_form(s, params, out);
+            return;
+        case RealForm::fixed: {
+            const FixedShape shape = shape_fixed(s, params);
+            out.too_wide = shape.length > field_capacity;
+            if (!out.too_wide) put_fixed_form(s, shape, params, out);
             return;
         }
-        EditParams one_digit_before_point = params;
-        one_digit_before_point.k = 1;
-        put_exponent_form(s, one_digit_before_point, out);
-        return;
+        case RealForm::list:
+            put_list_form(s, params, out);
+            return;
     }
-    put_exponent_form(s, params, out);
 }
 
 FittedField fit_field(const FieldText& text, int w) {

@@ -9,8 +9,10 @@
 namespace io {
 
 enum class RealForm {
-    exponent,  // Ew.dEe under the scale factor k
-    list,      // the list-directed choice between a fixed and an exponent form
+    exponent,     // Ew.dEe under the scale factor k
+    engineering,  // ENw.dEe: the exponent a multiple of 3 (k is not used)
+    fixed,        // Fw.d (e and k are not used)
+    list,         // the list-directed choice between a fixed and an exponent form (k is not used)
 };
 
 // The parameters of one edit, from the edit descriptor and the statement;
@@ -30,6 +32,9 @@ constexpr int field_capacity = 1024;
 
 struct FieldText {
     int length = 0;
+    // The fixed form keeps nothing of a text longer than the capacity: the
+    // text is then empty and the field all asterisks, however wide.
+    bool too_wide = false;
     char text[field_capacity];
     std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
 };

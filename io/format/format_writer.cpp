@@ -17,7 +17,6 @@
 
 #include "io/format/edit.hpp"
 #include "io/format/format_entries.hpp"
-#include "io/format/format_fixed.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/units/console.hpp"
 #include "io/units/failure.hpp"
@@ -333,45 +332,38 @@ void write_character(WriteState& s, const char* bytes, std::size_t length) {
     }
 }
 
-void edit_for_descriptor(WriteState& s, double value) {
+// The edit of a real item under the current descriptor: E and D under the
+// scale factor, ES and EN with their own, F and G without one.
+EditParams real_params(const WriteState& s) {
     const Entry& c = s.current;
     EditParams params{.w = c.w, .d = c.d, .e = c.e, .k = s.scale, .sign_plus = s.sign_plus};
     switch (c.kind) {
-        case edit_f: {
-            const DecimalDigits digits = to_decimal_digits(value);
-            if (!digits.finite) {
-                params.k = 0;
-                edit_real(value, params, s.field);
-            } else if (!render_fixed(digits, c.w, c.d, s.sign_plus, s.field)) {
-                // Wider than any field text: certainly wider than w.
-                emit_repeated(s, '*', static_cast<std::size_t>(std::max(c.w, 0)));
-                return;
-            }
+        case edit_f:
+            params.k = 0;
+            params.form = RealForm::fixed;
             break;
-        }
         case edit_g:
             params.k = 0;
             params.form = RealForm::list;
-            edit_real(value, params, s.field);
             break;
-        case prefixed: {
+        case prefixed:
             params.k = 1;
-            if (c.sub_kind == sub_en) {
-                // Engineering: 1 to 3 digits before the point, the exponent a
-                // multiple of 3, d digits after the point.
-                const DecimalDigits digits = to_decimal_digits(value);
-                const bool zero = digits.count == 1 && digits.digits[0] == '0';
-                if (digits.finite && !zero) params.k = ((digits.exponent - 1) % 3 + 3) % 3 + 1;
-                params.d = c.d + params.k - 1;
-            }
-            edit_real(value, params, s.field);
+            if (c.sub_kind == sub_en) params.form = RealForm::engineering;
             break;
-        }
         default:  // E, and D written the same way
-            edit_real(value, params, s.field);
             break;
     }
-    emit_field(s, fit_field(s.field, c.w));
+    return params;
+}
+
+void write_real(WriteState& s, double value) {
+    const int w = s.current.w;
+    edit_real(value, real_params(s), s.field);
+    if (s.field.too_wide) {  // wider than any field text: certainly wider than w
+        emit_repeated(s, '*', static_cast<std::size_t>(std::max(w, 0)));
+        return;
+    }
+    emit_field(s, fit_field(s.field, w));
 }
 
 void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& item) {
@@ -387,7 +379,7 @@ void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& i
             emit_field(s, fit_field(s.field, s.current.w));
             break;
         case ItemType::real8:
-            edit_for_descriptor(s, item.real);
+            write_real(s, item.real);
             break;
         case ItemType::character:
             write_character(s, statement.text_of(item), item.text_length);

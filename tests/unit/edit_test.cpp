@@ -35,6 +35,13 @@ std::string field_e(double value, int w, int d, int k, int e = 2, bool sign_plus
 
 std::string report_field(double value) { return field_e(value, 25, 15, 1); }
 
+// Fw.d
+std::string field_f(double value, int w, int d, bool sign_plus = false) {
+    io::FieldText text;
+    io::edit_real(value, {.w = w, .d = d, .sign_plus = sign_plus, .form = RealForm::fixed}, text);
+    return fitted(text, w);
+}
+
 // The unpadded list-directed text of an 8-byte real, and the same in its
 // 24 columns.
 std::string list_text8(double value) {
@@ -276,6 +283,55 @@ TEST(RealKinds, FourByteCapWritesZerosBeyondSevenDigits) {
     EXPECT_EQ(field_e(0.1f, 15, 6, 1, 2, false, RealKind::real4), blanks(3) + "1.000000E-01");
     EXPECT_EQ(field_e(0.1, 30, 20, 1, 2, false, RealKind::real8), blanks(4) + "1.00000000000000000000E-01");
     EXPECT_EQ(field_e(1.0 / 3.0, 30, 20, 1, 2, false, RealKind::real8), blanks(4) + "3.33333333333333300000E-01");
+}
+
+// The rounding at the d-th digit after the point may leave one digit more
+// before the point, a first digit right after it, or nothing at all.
+TEST(FixedForm, RoundingAtTheLastDigitShown) {
+    EXPECT_EQ(field_f(0.6, 5, 0), "   1.");
+    EXPECT_EQ(field_f(0.4, 5, 0), "   0.");
+    EXPECT_EQ(field_f(0.06, 5, 1), "  0.1");
+    EXPECT_EQ(field_f(-0.06, 5, 1), " -0.1");
+    EXPECT_EQ(field_f(-0.0004, 6, 2), "  0.00");
+    EXPECT_EQ(field_f(-0.0004, 6, 2, true), " +0.00");
+    EXPECT_EQ(field_f(0.00123, 8, 4), "  0.0012");
+    EXPECT_EQ(field_f(-0.0, 5, 1), "  0.0");
+    // Past 16 significant digits every position is '0'.
+    EXPECT_EQ(field_f(1.0 / 3.0, 20, 18), "0.333333333333333300");
+    EXPECT_EQ(field_f(123456789012345678.0, 21, 1), " 123456789012345700.0");
+}
+
+// A text longer than the field text keeps nothing: the field is asterisks
+// however wide it is.
+TEST(FixedForm, TextsBeyondTheCapacityAreTooWide) {
+    io::FieldText text;
+    io::edit_real(1.5, {.w = 2000, .d = io::field_capacity - 2, .form = RealForm::fixed}, text);
+    EXPECT_FALSE(text.too_wide);
+    EXPECT_EQ(text.view(), "1.5" + std::string(io::field_capacity - 3, '0'));
+    io::edit_real(-1.5, {.w = 2000, .d = io::field_capacity - 2, .form = RealForm::fixed}, text);
+    EXPECT_TRUE(text.too_wide);
+    EXPECT_EQ(text.length, 0);
+    // Non-finite values have their text, cut to the capacity.
+    io::edit_real(INFINITY, {.w = 2000, .d = 1500, .form = RealForm::fixed}, text);
+    EXPECT_FALSE(text.too_wide);
+    EXPECT_EQ(text.length, io::field_capacity);
+    // Another edit starts afresh.
+    io::edit_real(1.5, {.w = 5, .d = 1, .form = RealForm::fixed}, text);
+    EXPECT_FALSE(text.too_wide);
+    EXPECT_EQ(text.view(), "1.5");
+}
+
+TEST(EngineeringForm, ExponentAMultipleOfThree) {
+    io::FieldText text;
+    const auto en = [&](double value, int w, int d) {
+        io::edit_real(value, {.w = w, .d = d, .form = RealForm::engineering}, text);
+        return fitted(text, w);
+    };
+    EXPECT_EQ(en(1.0, 10, 2), "  1.00E+00");
+    EXPECT_EQ(en(-0.012, 11, 2), " -12.00E-03");
+    EXPECT_EQ(en(123456.0, 11, 2), " 123.46E+03");
+    EXPECT_EQ(en(0.0, 10, 2), "  0.00E+00");
+    EXPECT_EQ(en(1.0E-300, 9, 1), "  1.0-300");
 }
 
 TEST(DecimalConversion, ZeroAndSign) {

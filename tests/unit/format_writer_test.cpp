@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -399,6 +400,14 @@ TEST(FormatWriterNumbers, OtherRealDescriptors) {
     EXPECT_EQ(written(Statement("(EN12.3)").real(12345)), blanks(2) + "12.345E+03" + crlf);
     EXPECT_EQ(written(Statement("(EN12.3)").real(0.5)), blanks(1) + "500.000E-03" + crlf);
     EXPECT_EQ(written(Statement("(G25.15)").real(14.78)), blanks(7) + "14.780000000000000" + crlf);
+}
+
+// An F text longer than any field text gives w asterisks, however wide the
+// field; a non-finite value keeps its text, cut to the field text.
+TEST(FormatWriterNumbers, FixedTextBeyondAnyFieldText) {
+    EXPECT_EQ(written(Statement("(F2000.1500)").real(1.5)), std::string(2000, '*') + crlf);
+    EXPECT_EQ(written(Statement("(F2000.1500)").real(INFINITY)),
+              blanks(976) + "1#INF" + std::string(1019, '.') + crlf);
 }
 
 TEST(FormatWriterErrors, ItemAndDescriptorMustMatch) {
