@@ -18,28 +18,11 @@ namespace {
 
 using namespace format_entries;
 
-// Compile error numbers (the run-time error is 6000 plus the number; the
-// m > w variants are all raised as 990).
-enum CompileError : int {
-    ok = 0,
-    number_missing = 980,
-    not_parenthesised = 981,
-    zero_position_or_bare_sign = 982,
-    repeat_not_allowed = 983,
-    count_missing = 984,
-    too_deeply_nested = 986,
-    point_missing = 987,
-    text_not_closed = 988,
-    misplaced = 989,
-    i_digits_exceed_width = 990,
-    number_too_large = 991,
-    o_digits_exceed_width = 996,
-    b_digits_exceed_width = 997,
-    z_digits_exceed_width = 998,
-};
+// What the parsing steps return: ok, or the number of the error entry that
+// ends the list (format_entries::ErrorNumber).
+constexpr int ok = 0;
 
 constexpr int no_memory = 700;
-constexpr int max_group_depth = 16;
 constexpr int max_number_digits = 16;
 constexpr std::size_t max_reversion_distance = 0xFFFF;
 
@@ -89,36 +72,9 @@ struct Compiler {
         return read_number(value);
     }
 
-    void put_param(std::int32_t value) {
-        if (value >= -short_param_limit && value <= short_param_limit) {
-            out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(value)));
-            return;
-        }
-        const auto bits = static_cast<std::uint32_t>(value);
-        const std::uint8_t bytes[5] = {long_param_marker, static_cast<std::uint8_t>(bits),
-                                       static_cast<std::uint8_t>(bits >> 8),
-                                       static_cast<std::uint8_t>(bits >> 16),
-                                       static_cast<std::uint8_t>(bits >> 24)};
-        out.insert(out.end(), bytes, bytes + 5);
-    }
-    void put_value16(Kind kind, std::size_t value) {
-        const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(kind), static_cast<std::uint8_t>(value & 0xFF),
-                                       static_cast<std::uint8_t>((value >> 8) & 0xFF)};
-        out.insert(out.end(), bytes, bytes + 3);
-    }
+    void put(const Entry& entry) { write_entry(out, entry); }
 
-    // An entry with an optional repeat count and up to three parameters.
-    void put_entry(Kind kind, bool has_repeat, std::int32_t repeat, int param_count = 0, std::int32_t w = 0,
-                   std::int32_t d = 0, std::int32_t e = 0, int sub_kind = 0) {
-        out.push_back(entry_byte(kind, has_repeat, param_count));
-        if (kind == prefixed) out.push_back(static_cast<std::uint8_t>(sub_kind));
-        if (has_repeat) put_param(repeat);
-        if (param_count >= 1) put_param(w);
-        if (param_count >= 2) put_param(d);
-        if (param_count >= 3) put_param(e);
-    }
-
-    void put_error(int number) { put_value16(error, static_cast<std::size_t>(number)); }
+    void put_error(int number) { put({.kind = error, .value16 = static_cast<std::uint16_t>(number)}); }
 
     // Quoted text: two delimiters in a row stand for one; every other byte,
     // tab and bytes 128-255 included, is copied as it is.
@@ -140,7 +96,7 @@ struct Compiler {
             ++length;
         }
         if (length > std::numeric_limits<std::int32_t>::max()) return number_too_large;
-        put_entry(format_entries::text, true, static_cast<std::int32_t>(length));
+        put({.kind = format_entries::text, .has_repeat = true, .repeat = static_cast<std::int32_t>(length)});
         while (pos < scan) {
             out.push_back(text[pos]);
             pos += (text[pos] == delimiter) ? 2 : 1;
@@ -153,49 +109,49 @@ struct Compiler {
     int hollerith(std::int32_t count) {
         ++pos;
         if (static_cast<std::size_t>(count) > end - pos) return text_not_closed;
-        put_entry(format_entries::text, true, count);
+        put({.kind = format_entries::text, .has_repeat = true, .repeat = count});
         out.insert(out.end(), text + pos, text + pos + count);
         pos += static_cast<std::size_t>(count);
         return ok;
     }
 
+    // An entry with the number in front of its descriptor as the repeat count.
+    static Entry counted(Kind kind, bool has_number, std::int32_t number, int sub_kind = 0) {
+        return {.kind = kind, .sub_kind = sub_kind, .has_repeat = has_number, .repeat = number};
+    }
+
     // Iw, Iw.m and the other integer-shaped forms.
-    int width_and_digits(Kind kind, int sub_kind, bool has_repeat, std::int32_t repeat, int m_error) {
-        std::int32_t w = 0;
-        if (int err = read_required_number(w)) return err;
+    int width_and_digits(Entry entry, int m_error) {
+        if (int err = read_required_number(entry.w)) return err;
+        entry.param_count = 1;
         skip_blanks();
-        if (current() != '.') {
-            put_entry(kind, has_repeat, repeat, 1, w, 0, 0, sub_kind);
-            return ok;
+        if (current() == '.') {
+            ++pos;
+            if (int err = read_required_number(entry.d)) return err;
+            if (entry.d > entry.w) return m_error;
+            entry.param_count = 2;
         }
-        ++pos;
-        std::int32_t m = 0;
-        if (int err = read_required_number(m)) return err;
-        if (m > w) return m_error;
-        put_entry(kind, has_repeat, repeat, 2, w, m, 0, sub_kind);
+        put(entry);
         return ok;
     }
 
     // Ew.d, Ew.dEe and the other real forms.
-    int width_point_digits(Kind kind, int sub_kind, bool has_repeat, std::int32_t repeat, bool exponent_allowed) {
-        std::int32_t w = 0;
-        std::int32_t d = 0;
-        if (int err = read_required_number(w)) return err;
+    int width_point_digits(Entry entry, bool exponent_allowed) {
+        if (int err = read_required_number(entry.w)) return err;
         skip_blanks();
         if (current() != '.') return point_missing;
         ++pos;
-        if (int err = read_required_number(d)) return err;
+        if (int err = read_required_number(entry.d)) return err;
+        entry.param_count = 2;
         if (exponent_allowed) {
             skip_blanks();
             if (current() == 'E') {
                 ++pos;
-                std::int32_t e = 0;
-                if (int err = read_required_number(e)) return err;
-                put_entry(kind, has_repeat, repeat, 3, w, d, e, sub_kind);
-                return ok;
+                if (int err = read_required_number(entry.e)) return err;
+                entry.param_count = 3;
             }
         }
-        put_entry(kind, has_repeat, repeat, 2, w, d, 0, sub_kind);
+        put(entry);
         return ok;
     }
 
@@ -208,7 +164,7 @@ struct Compiler {
         skip_blanks();
         if (current() != 'P') return zero_position_or_bare_sign;
         ++pos;
-        put_entry(scale, true, negative ? -k : k);
+        put({.kind = scale, .has_repeat = true, .repeat = negative ? -k : k});
         return ok;
     }
 
@@ -227,7 +183,7 @@ struct Compiler {
         std::int32_t n = 0;
         if (int err = read_required_number(n)) return err;
         if (n == 0) return zero_position_or_bare_sign;
-        put_entry(kind, false, 0, 1, n);
+        put({.kind = kind, .param_count = 1, .w = n});
         if (kind == position_right) reversion_useful = true;
         return ok;
     }
@@ -249,18 +205,18 @@ struct Compiler {
             case 'P':
                 if (!has_number) return count_missing;
                 ++pos;
-                put_entry(scale, true, number);
+                put({.kind = scale, .has_repeat = true, .repeat = number});
                 reversion_useful = true;
                 return ok;
             case 'X':
                 if (has_number && number == 0) return zero_position_or_bare_sign;
                 ++pos;
-                put_entry(position_right, false, 0, 1, has_number ? number : 1);
+                put({.kind = position_right, .param_count = 1, .w = has_number ? number : 1});
                 reversion_useful = true;
                 return ok;
             case '/':
                 ++pos;
-                put_entry(record_end, has_number, number);
+                put(counted(record_end, has_number, number));
                 reversion_useful = true;
                 return ok;
             case ')':  // only reached with a number in front of it
@@ -270,7 +226,7 @@ struct Compiler {
             case '\\':
                 if (has_number) return repeat_not_allowed;
                 ++pos;
-                put_entry(c == ':' ? colon : no_record_end, false, 0);
+                put({.kind = c == ':' ? colon : no_record_end});
                 return ok;
             case 'T':
                 return position(has_number);
@@ -285,7 +241,7 @@ struct Compiler {
                 } else if (current() == 'S') {
                     ++pos;
                 }
-                put_entry(kind, false, 0);
+                put({.kind = kind});
                 return ok;
             }
             case 'B': {
@@ -293,12 +249,12 @@ struct Compiler {
                 skip_blanks();
                 if (current() == 'N' || current() == 'Z') {
                     if (has_number) return repeat_not_allowed;
-                    put_entry(current() == 'N' ? blank_null : blank_zero, false, 0);
+                    put({.kind = current() == 'N' ? blank_null : blank_zero});
                     ++pos;
                     return ok;
                 }
                 reversion_useful = true;
-                return width_and_digits(prefixed, sub_b, has_number, number, b_digits_exceed_width);
+                return width_and_digits(counted(prefixed, has_number, number, sub_b), b_digits_exceed_width);
             }
             default:
                 break;
@@ -307,43 +263,44 @@ struct Compiler {
         reversion_useful = true;
         ++pos;
         switch (c) {
-            case 'A':
+            case 'A': {
+                Entry entry = counted(edit_a, has_number, number);
                 if (digit_follows()) {
-                    std::int32_t w = 0;
-                    if (int err = read_number(w)) return err;
-                    put_entry(edit_a, has_number, number, 1, w);
-                } else {
-                    put_entry(edit_a, has_number, number);
+                    if (int err = read_number(entry.w)) return err;
+                    entry.param_count = 1;
                 }
+                put(entry);
                 return ok;
+            }
             case 'L': {
-                std::int32_t w = 0;
-                if (int err = read_required_number(w)) return err;
-                put_entry(edit_l, has_number, number, 1, w);
+                Entry entry = counted(edit_l, has_number, number);
+                if (int err = read_required_number(entry.w)) return err;
+                entry.param_count = 1;
+                put(entry);
                 return ok;
             }
             case 'I':
-                return width_and_digits(edit_i, 0, has_number, number, i_digits_exceed_width);
+                return width_and_digits(counted(edit_i, has_number, number), i_digits_exceed_width);
             case 'Z':
-                return width_and_digits(edit_z, 0, has_number, number, z_digits_exceed_width);
+                return width_and_digits(counted(edit_z, has_number, number), z_digits_exceed_width);
             case 'O':
-                return width_and_digits(prefixed, sub_o, has_number, number, o_digits_exceed_width);
+                return width_and_digits(counted(prefixed, has_number, number, sub_o), o_digits_exceed_width);
             case 'E':
                 skip_blanks();
                 if (current() == 'N' || current() == 'S') {
                     const int sub_kind = current() == 'N' ? sub_en : sub_es;
                     ++pos;
-                    return width_point_digits(prefixed, sub_kind, has_number, number, true);
+                    return width_point_digits(counted(prefixed, has_number, number, sub_kind), true);
                 }
-                return width_point_digits(edit_e, 0, has_number, number, true);
+                return width_point_digits(counted(edit_e, has_number, number), true);
             case 'D':
-                return width_point_digits(edit_d, 0, has_number, number, false);
+                return width_point_digits(counted(edit_d, has_number, number), false);
             case 'F':
-                return width_point_digits(edit_f, 0, has_number, number, false);
+                return width_point_digits(counted(edit_f, has_number, number), false);
             case 'G':
-                return width_point_digits(edit_g, 0, has_number, number, true);
+                return width_point_digits(counted(edit_g, has_number, number), true);
             case 'Q':
-                put_entry(prefixed, has_number, number, 0, 0, 0, 0, sub_q);
+                put(counted(prefixed, has_number, number, sub_q));
                 return ok;
             default:
                 return misplaced;
@@ -356,7 +313,7 @@ struct Compiler {
     int finish() {
         const std::size_t distance = reversion_useful ? out.size() - reversion : 0;
         if (distance > max_reversion_distance) return number_too_large;
-        put_value16(format_end, distance);
+        put({.kind = format_end, .value16 = static_cast<std::uint16_t>(distance)});
         return ok;
     }
 
@@ -376,7 +333,7 @@ struct Compiler {
             if (c == ')') {
                 ++pos;
                 if (depth == 0) return finish();
-                put_entry(group_end, false, 0);
+                put({.kind = group_end});
                 --depth;
                 previous = Previous::descriptor;
                 continue;
@@ -403,7 +360,7 @@ struct Compiler {
                 } else {
                     reversion_useful = true;
                 }
-                put_entry(group_start, has_number, number);
+                put(counted(group_start, has_number, number));
                 ++depth;
                 ++pos;
                 previous = Previous::open_paren;

@@ -10,6 +10,7 @@
 // format end and an error entry carry a plain 16-bit value.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace io::format_entries {
 
@@ -56,6 +57,9 @@ constexpr int param_count_shift = 6;
 constexpr std::uint8_t long_param_marker = 127;
 constexpr int short_param_limit = 120;
 
+// Groups nest at most this deep (the outermost parentheses not counted).
+constexpr int max_group_depth = 16;
+
 // Parameter defaults when the descriptor leaves them out.
 constexpr int default_w = 0;
 constexpr int default_d = 1;
@@ -71,19 +75,66 @@ constexpr bool is_data_kind(int kind) {
     return (kind >= edit_a && kind <= edit_z) || kind == prefixed;
 }
 
-// One entry read back from the list.
+// The numbers an error entry carries: the faults the compiler finds in a
+// format text.
+enum ErrorNumber : std::uint16_t {
+    number_missing = 980,
+    not_parenthesised = 981,
+    zero_position_or_bare_sign = 982,
+    repeat_not_allowed = 983,
+    count_missing = 984,
+    too_deeply_nested = 986,
+    point_missing = 987,
+    text_not_closed = 988,
+    misplaced = 989,
+    i_digits_exceed_width = 990,
+    number_too_large = 991,
+    o_digits_exceed_width = 996,
+    b_digits_exceed_width = 997,
+    z_digits_exceed_width = 998,
+};
+
+// The message number of the run-time error (6000 plus it) that an error
+// entry raises when the writer reaches it: its own number, with the m > w
+// faults of O, B and Z reported as the one of I.
+constexpr int raised_error(int entry_number) {
+    switch (entry_number) {
+        case o_digits_exceed_width:
+        case b_digits_exceed_width:
+        case z_digits_exceed_width:
+            return i_digits_exceed_width;
+        default:
+            return entry_number;
+    }
+}
+
+// One entry of the list.
 struct Entry {
     int kind = 0;
     int sub_kind = 0;
     bool has_repeat = false;
-    int param_count = 0;  // further parameters present (w, d, e)
     std::int32_t repeat = default_repeat;
+    int param_count = 0;  // further parameters present (w, d, e)
     std::int32_t w = default_w;
     std::int32_t d = default_d;
     std::int32_t e = default_e;
     const std::uint8_t* text = nullptr;  // text entries: the bytes inline
     std::uint16_t value16 = 0;           // format end: distance; error: number
+
+    friend bool operator==(const Entry&, const Entry&) = default;
 };
+
+// ---- Writing: each call appends to the byte list ---------------------------
+
+void write_param(std::vector<std::uint8_t>& out, std::int32_t value);
+
+// The entry byte, the sub-kind of a prefixed form, the repeat count when
+// `has_repeat` and the first `param_count` of w, d, e; for the format end
+// and an error entry the entry byte and `value16`. A text entry's bytes are
+// not written here: the caller appends its `repeat` bytes after it.
+void write_entry(std::vector<std::uint8_t>& out, const Entry& entry);
+
+// ---- Reading ------------------------------------------------------------------
 
 inline std::int32_t read_param(const std::uint8_t*& p) {
     std::uint8_t first = *p++;
@@ -105,6 +156,8 @@ inline const std::uint8_t* read_entry(const std::uint8_t* p, Entry& entry) {
     entry.w = default_w;
     entry.d = default_d;
     entry.e = default_e;
+    entry.text = nullptr;
+    entry.value16 = 0;
     if (entry.kind == format_end || entry.kind == error) {
         entry.value16 = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
         return p + 2;

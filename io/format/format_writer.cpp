@@ -29,16 +29,11 @@ namespace {
 
 using namespace format_entries;
 
-constexpr int max_groups = 16;
-
 // Message numbers raised here (the report number is 6000 plus these).
 constexpr int character_needs_a = 205;
 constexpr int real_needs_real_descriptor = 206;
 constexpr int integer_needs_i = 207;
 constexpr int no_memory = 700;
-constexpr int digits_exceed_width = 990;
-constexpr int compile_too_deep = 986;
-constexpr int compile_not_parenthesised = 981;
 
 int mismatch_error(ItemType type) {
     switch (type) {
@@ -66,19 +61,6 @@ bool descriptor_serves(const Entry& descriptor, ItemType type) {
     return false;
 }
 
-// The run-time error an error entry raises: the compile number, with the
-// m > w variants of O, B and Z reported as the one of I.
-int raised_error(int compile_number) {
-    switch (compile_number) {
-        case 996:
-        case 997:
-        case 998:
-            return digits_exceed_width;
-        default:
-            return compile_number;
-    }
-}
-
 struct GroupFrame {
     const std::uint8_t* restart;
     std::int32_t remaining;
@@ -99,7 +81,7 @@ struct WriteState {
     std::int32_t repeats_left = 0;
     int scale = 0;
     bool sign_plus = false;
-    GroupFrame groups[max_groups];
+    GroupFrame groups[max_group_depth];
     int depth = 0;
     int reversion_has_data = -1;  // unknown until the first reversion
 
@@ -281,7 +263,7 @@ void walk(WriteState& s, const QueuedItem* item) {
                 s.pending_blanks += static_cast<std::size_t>(std::max(entry.w, 0));
                 break;
             case group_start:
-                if (s.depth == max_groups) fail(compile_too_deep);
+                if (s.depth == max_group_depth) fail(too_deeply_nested);
                 s.groups[s.depth++] = GroupFrame{next, entry.repeat};
                 break;
             case group_end: {
@@ -413,7 +395,7 @@ void keep_partial_record(WriteState& s) {
 
 void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& statement, bool non_advancing) {
     if (unit.connection.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
-    if (format.bytes.empty()) fail(compile_not_parenthesised);
+    if (format.bytes.empty()) fail(not_parenthesised);
 
     std::string& record = record_buffer();
     record.clear();
