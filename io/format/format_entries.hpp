@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/messages.hpp"
+
 namespace io::format_entries {
 
 enum Kind : std::uint8_t {
@@ -76,19 +78,19 @@ constexpr bool is_data_kind(int kind) {
 }
 
 // The numbers an error entry carries: the faults the compiler finds in a
-// format text.
+// format text. All but the m > w faults of O, B and Z are message numbers.
 enum ErrorNumber : std::uint16_t {
-    number_missing = 980,
-    not_parenthesised = 981,
-    zero_position_or_bare_sign = 982,
-    repeat_not_allowed = 983,
-    count_missing = 984,
-    too_deeply_nested = 986,
-    point_missing = 987,
-    text_not_closed = 988,
-    misplaced = 989,
-    i_digits_exceed_width = 990,
-    number_too_large = 991,
+    number_missing = rt::msg::format_number_missing,
+    not_parenthesised = rt::msg::format_not_parenthesised,
+    zero_position_or_bare_sign = rt::msg::format_zero_position_or_bare_sign,
+    repeat_not_allowed = rt::msg::format_repeat_not_allowed,
+    count_missing = rt::msg::format_count_missing,
+    too_deeply_nested = rt::msg::format_too_deeply_nested,
+    point_missing = rt::msg::format_point_missing,
+    text_not_closed = rt::msg::format_text_not_closed,
+    misplaced = rt::msg::format_misplaced,
+    i_digits_exceed_width = rt::msg::format_digits_exceed_width,
+    number_too_large = rt::msg::format_number_too_large,
     o_digits_exceed_width = 996,
     b_digits_exceed_width = 997,
     z_digits_exceed_width = 998,

@@ -113,7 +113,7 @@ TEST(FormatEntries, FormatEndAndErrorCarryASixteenBitValue) {
     }
     Bytes bytes;
     fe::write_entry(bytes, {.kind = fe::error, .value16 = fe::too_deeply_nested});
-    EXPECT_EQ(bytes, (Bytes{31, 986 & 0xFF, 986 >> 8}));
+    EXPECT_EQ(bytes, (Bytes{31, 0xDA, 0x03}));  // 986, low byte first
 }
 
 }  // namespace
