@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/units/unit.hpp"

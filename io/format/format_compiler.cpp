@@ -8,7 +8,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 #include "io/format/format_entries.hpp"
 #include "io/units/failure.hpp"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The format-directed record writer.
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 #include "io/format/output_items.hpp"
 #include "io/units/unit.hpp"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/listio/list_output.hpp"

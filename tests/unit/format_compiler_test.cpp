@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "runtime/messages.hpp"
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "runtime/messages.hpp"
-#include "io/format/compiled_format.hpp"
+#include "io/format/format_compiler.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/units/failure.hpp"

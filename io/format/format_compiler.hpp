@@ -1,5 +1,6 @@
 #pragma once
-// A format text compiled into a byte list of descriptor entries.
+// The format compiler: a format text becomes a byte list of descriptor
+// entries (format_entries.hpp).
 #include <cstdint>
 #include <vector>
 
