@@ -296,7 +296,6 @@ ShownDigits shown_digits(double value) {
 }
 
 void round_to_shown(ShownDigits& s, long long n, RealKind kind) {
-    if (s.zero) return;
     n = std::min<long long>(n, digit_cap(kind));
     if (n < 0) {
         make_zero(s);

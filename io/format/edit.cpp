@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -59,17 +60,18 @@ struct BoundedWriter {
 };
 
 // Runs `layout` with the direct writer when its text, at most `most`
-// characters, is known to fit, and with the bounded writer otherwise.
+// characters, is known to fit, and with the bounded writer otherwise;
+// returns what the layout returns (false: no such field, asterisks).
 template <class Layout>
-void write_layout(long long most, FieldText& out, const Layout& layout) {
+bool write_layout(long long most, FieldText& out, const Layout& layout) {
     if (most <= field_capacity) {
         DirectWriter writer{out.text};
-        layout(writer);
+        const bool done = layout(writer);
         out.length = static_cast<int>(writer.p - out.text);
-    } else {
-        BoundedWriter writer{out};
-        layout(writer);
+        return done;
     }
+    BoundedWriter writer{out};
+    return layout(writer);
 }
 
 // Positions [from, to) of the shown digits.
@@ -183,7 +185,10 @@ void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d, bool
 void put_fixed_form(const ShownDigits& s, const FixedShape& shape, const EditParams& p, FieldText& out) {
     // Beyond the capacity the text is cut anyway; keep the counts small.
     const int d = std::clamp(p.d, 0, field_capacity);
-    write_layout(shape.length, out, [&](auto& w) { put_fixed_layout(s, shape, d, p.sign_plus, w); });
+    write_layout(shape.length, out, [&](auto& w) {
+        put_fixed_layout(s, shape, d, p.sign_plus, w);
+        return true;
+    });
 }
 
 void put_asterisks(long long w, FieldText& out) {
@@ -218,9 +223,8 @@ void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
 
     const int n = k > 0 ? d + 1 : d + k;
     round_to_shown(s, n, p.kind);
-    bool fits = true;
     const long long most = 2LL + n + std::max(-k, 0) + exponent_room(e);  // sign and point included
-    write_layout(most, out, [&](auto& w) { fits = put_exponent_layout(s, n, k, e, p.sign_plus, w); });
+    const bool fits = write_layout(most, out, [&](auto& w) { return put_exponent_layout(s, n, k, e, p.sign_plus, w); });
     if (!fits) put_asterisks(p.w, out);
 }
 
@@ -273,9 +277,9 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
 void edit_real(double value, const EditParams& params, FieldText& out) {
     out.length = 0;
     out.too_wide = false;
-    if (const char* text = nonfinite_text(value)) {
+    if (!std::isfinite(value)) {
         const long long w = params.w;
-        put_nonfinite(text, params.form == RealForm::list ? w - 2 : w, out);
+        put_nonfinite(nonfinite_text(value), params.form == RealForm::list ? w - 2 : w, out);
         return;
     }
     ShownDigits s = shown_digits(value);

@@ -8,7 +8,8 @@
 //              8 integer editing (m = d), 16 value from decimal text,
 //              32 parameters as given (otherwise folded into the range
 //              where the reference knows the layout, so that most inputs
-//              are checked character for character)
+//              are checked character for character), 64 the F form,
+//              128 the EN form (neither with the list form)
 //   bytes 1-2  w      bytes 3-4  d      byte 5  e      bytes 6-7  k
 //   then       the value's bits (8 bytes; 4 for a four-byte real or an
 //              integer), or with flag 16 a signed step in units of the last
@@ -31,6 +32,8 @@ struct Case {
     bool real4 = false;
     bool list = false;
     bool integer = false;
+    bool fixed = false;
+    bool engineering = false;
     int w = 0;
     int d = 0;
     int e = 2;
@@ -74,6 +77,8 @@ Case decode(const std::uint8_t* data, std::size_t size) {
     c.real4 = (flags & 2) != 0;
     c.list = (flags & 4) != 0;
     c.integer = (flags & 8) != 0;
+    c.fixed = !c.list && (flags & 64) != 0;
+    c.engineering = !c.list && !c.fixed && (flags & 128) != 0;
     c.w = take<std::int16_t>(data, size, 1);
     c.d = take<std::int16_t>(data, size, 3);
     c.e = take<std::int8_t>(data, size, 5);
@@ -106,10 +111,11 @@ std::string fitted_text(const io::FieldText& text, int w) {
 
 [[noreturn]] void mismatch(const Case& c, const char* what, const std::string& want, const std::string& got) {
     std::fprintf(stderr,
-                 "%s mismatch: value %a (bits 0x%016llx) int %d w=%d d=%d e=%d k=%d sign_plus=%d real4=%d list=%d\n"
-                 "  want [%s]\n  got  [%s]\n",
+                 "%s mismatch: value %a (bits 0x%016llx) int %d w=%d d=%d e=%d k=%d sign_plus=%d real4=%d list=%d"
+                 " fixed=%d engineering=%d\n  want [%s]\n  got  [%s]\n",
                  what, c.value, static_cast<unsigned long long>(std::bit_cast<std::uint64_t>(c.value)),
-                 c.integer_value, c.w, c.d, c.e, c.k, c.sign_plus, c.real4, c.list, want.c_str(), got.c_str());
+                 c.integer_value, c.w, c.d, c.e, c.k, c.sign_plus, c.real4, c.list, c.fixed, c.engineering,
+                 want.c_str(), got.c_str());
     std::abort();
 }
 
@@ -147,10 +153,18 @@ void check_integer(const Case& c) {
     }
 }
 
+io::RealForm form_of(const Case& c) {
+    if (c.list) return io::RealForm::list;
+    if (c.fixed) return io::RealForm::fixed;
+    if (c.engineering) return io::RealForm::engineering;
+    return io::RealForm::exponent;
+}
+
 void check_real(const Case& c) {
     const int cap = c.real4 ? 7 : 16;
     io::FieldText text;
-    const int k = c.list ? 0 : c.k;
+    const io::RealForm form = form_of(c);
+    const int k = form == io::RealForm::exponent ? c.k : 0;
     io::edit_real(c.value,
                   {.w = c.w,
                    .d = c.d,
@@ -158,11 +172,13 @@ void check_real(const Case& c) {
                    .k = k,
                    .sign_plus = c.sign_plus,
                    .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
-                   .form = c.list ? io::RealForm::list : io::RealForm::exponent},
+                   .form = form},
                   text);
-    if (text.length < 0 || text.length > io::field_capacity)
+    if (text.length < 0 || text.length > io::field_capacity || (text.too_wide && text.length != 0))
         mismatch(c, "field text length", "0 to capacity", std::to_string(text.length));
-    const std::string got = fitted_text(text, c.w);
+    // A text too wide for the field text gives a field of asterisks.
+    const std::string got = text.too_wide ? std::string(static_cast<std::size_t>(std::max(c.w, 0)), '*')
+                                          : fitted_text(text, c.w);
 
     if (!defined_parameters(c)) {
         if (got.size() != static_cast<std::size_t>(std::max(c.w, 0)))
@@ -170,14 +186,22 @@ void check_real(const Case& c) {
         return;
     }
     std::string want;
+    const char* what = "kP,Ew.dEe";
     if (c.list) {
+        what = "list-directed field";
         want = exact::fitted(exact::list_form(c.value, cap, c.w, c.d, c.e, c.sign_plus), c.w);
+    } else if (c.fixed) {
+        what = "Fw.d";
+        want = exact::fitted(exact::fixed_form(c.value, cap, c.w, c.d, c.sign_plus), c.w);
+    } else if (c.engineering) {
+        what = "ENw.dEe";
+        want = exact::fitted(exact::engineering_form(c.value, cap, c.w, c.d, c.e, c.sign_plus), c.w);
     } else if (exact::is_nonfinite(c.value) || exact::scale_has_layout(c.d, k)) {
         want = exact::fitted(exact::exponent_form(c.value, cap, c.w, c.d, c.e, k, c.sign_plus), c.w);
     } else {
         want = std::string(static_cast<std::size_t>(c.w), '*');  // no layout for this scale factor
     }
-    if (want != got) mismatch(c, c.list ? "list-directed field" : "kP,Ew.dEe", want, got);
+    if (want != got) mismatch(c, what, want, got);
 }
 
 }  // namespace

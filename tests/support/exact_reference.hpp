@@ -1,8 +1,8 @@
 #pragma once
 // An exact reference for numeric field editing: the decimal expansion of a
 // double by big-integer arithmetic, the two roundings done digit by digit on
-// strings, and the I, E and list-directed layouts built from them. Slow and
-// plain on purpose, so that it can judge the fast editor.
+// strings, and the I, E, F, EN and list-directed layouts built from them.
+// Slow and plain on purpose, so that it can judge the fast editor.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -220,6 +220,41 @@ inline std::optional<std::string> list_form(double value, int cap, int w, int d,
         return sign_text(r.sign, sign_plus) + digits_from(r, 0, before) + "." + digits_from(r, before, before + d);
     }
     return exponent_form(value, cap, w, d, e, 1, sign_plus);
+}
+
+// Fw.d before fitting: the digits up to the d-th after the point, rounded
+// there (cap digits at most); what rounds to nothing is zero, without a
+// minus; a '0' before the point when no digit stands there and the field
+// has room for it.
+inline std::string fixed_form(double value, int cap, int w, int d, bool sign_plus) {
+    const Conversion c = conversion(value);
+    if (c.nonfinite != nullptr) return nonfinite_field(c.nonfinite, w);
+    d = std::max(d, 0);
+    const long long n = static_cast<long long>(c.exponent) + d;
+    Conversion r;  // zero
+    if (!is_zero(c) && n > 0) {
+        r = round_to(c, static_cast<int>(std::min<long long>(n, cap)));
+    } else if (!is_zero(c) && n == 0 && c.digits[0] >= '5') {
+        r.sign = c.sign;
+        r.digits = "1";
+        r.exponent = c.exponent + 1;
+    }
+    if (r.digits.find_first_not_of('0') == std::string::npos) r = Conversion{};
+    const int x = is_zero(r) ? 0 : r.exponent;
+    const int before = std::max(x, 0);
+    std::string text = sign_text(r.sign, sign_plus);
+    if (before == 0 && static_cast<long long>(text.size()) + d + 2 <= w) text += '0';
+    text += digits_from(r, 0, before) + ".";
+    for (int j = 0; j < d; ++j) text += x + j < 0 ? '0' : digit_at(r, x + j);
+    return text;
+}
+
+// ENw.dEe before fitting: the scale factor of 1 to 3 that makes the exponent
+// a multiple of 3 (taken before the rounding), and d digits after the point.
+inline std::optional<std::string> engineering_form(double value, int cap, int w, int d, int e, bool sign_plus) {
+    const Conversion c = conversion(value);
+    const int k = c.nonfinite != nullptr || is_zero(c) ? 1 : ((c.exponent - 1) % 3 + 3) % 3 + 1;
+    return exponent_form(value, cap, w, d + k - 1, e, k, sign_plus);
 }
 
 // Iw.m before fitting.
