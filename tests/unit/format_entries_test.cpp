@@ -20,12 +20,14 @@ constexpr std::int32_t int32_max = std::numeric_limits<std::int32_t>::max();
 // Parameters on both sides of the short form and at the ends of 32 bits.
 constexpr std::int32_t boundary_params[] = {0, 1, -1, 120, -120, 121, -121, 127, -128, int32_max, int32_min};
 
-constexpr int param_kinds[] = {fe::text,         fe::scale,        fe::edit_a,       fe::edit_l,
-                               fe::edit_i,       fe::edit_d,       fe::edit_e,       fe::edit_f,
-                               fe::edit_g,       fe::edit_z,       fe::group_start,  fe::prefixed,
-                               fe::record_end,   fe::colon,        fe::sign_plus,    fe::sign_default,
-                               fe::blank_null,   fe::blank_zero,   fe::no_record_end, fe::group_end,
-                               fe::position_absolute, fe::position_left, fe::position_right};
+// Every kind but the two that carry a 16-bit value.
+constexpr int param_kinds[] = {
+    fe::text,       fe::scale,        fe::edit_a,       fe::edit_l,        fe::edit_i,
+    fe::edit_d,     fe::edit_e,       fe::edit_f,       fe::edit_g,        fe::edit_z,
+    fe::group_start, fe::prefixed,    fe::record_end,   fe::colon,         fe::sign_plus,
+    fe::sign_default, fe::blank_null, fe::blank_zero,   fe::no_record_end, fe::group_end,
+    fe::position_absolute, fe::position_left, fe::position_right,
+};
 
 std::string describe(const fe::Entry& e) {
     return "kind " + std::to_string(e.kind) + " sub " + std::to_string(e.sub_kind) + " repeat " +
