@@ -11,6 +11,7 @@
 #include "io/format/format_compiler.hpp"
 #include "io/format/format_entries.hpp"
 #include "io/units/failure.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -22,7 +23,6 @@ using namespace format_entries;
 // ends the list (format_entries::ErrorNumber).
 constexpr int ok = 0;
 
-constexpr int no_memory = 700;
 constexpr int max_number_digits = 16;
 constexpr std::size_t max_reversion_distance = 0xFFFF;
 
@@ -400,10 +400,10 @@ void compile_format(const char* text, int length, CompiledFormat& out) {
         compiler.run();
     } catch (const std::bad_alloc&) {
         out.bytes.clear();
-        fail(no_memory);
+        fail(rt::msg::no_memory);
     } catch (const std::length_error&) {
         out.bytes.clear();
-        fail(no_memory);
+        fail(rt::msg::no_memory);
     }
 }
 

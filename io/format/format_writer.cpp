@@ -22,6 +22,7 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/record_output.hpp"
+#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -29,22 +30,16 @@ namespace {
 
 using namespace format_entries;
 
-// Message numbers raised here (the report number is 6000 plus these).
-constexpr int character_needs_a = 205;
-constexpr int real_needs_real_descriptor = 206;
-constexpr int integer_needs_i = 207;
-constexpr int no_memory = 700;
-
 int mismatch_error(ItemType type) {
     switch (type) {
         case ItemType::integer4:
-            return integer_needs_i;
+            return rt::msg::integer_needs_i;
         case ItemType::real8:
-            return real_needs_real_descriptor;
+            return rt::msg::real_needs_real_descriptor;
         case ItemType::character:
-            return character_needs_a;
+            return rt::msg::character_needs_a;
     }
-    return integer_needs_i;
+    return rt::msg::integer_needs_i;
 }
 
 bool descriptor_serves(const Entry& descriptor, ItemType type) {
@@ -408,10 +403,10 @@ void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& s
         throw;
     } catch (const std::bad_alloc&) {
         keep_partial_record(s);
-        fail(no_memory);
+        fail(rt::msg::no_memory);
     } catch (const std::length_error&) {
         keep_partial_record(s);
-        fail(no_memory);
+        fail(rt::msg::no_memory);
     }
 }
 
