@@ -47,16 +47,20 @@ std::string system_error_text(int system_error);
 
 // Opens or creates a file without any translation of its bytes, shared with
 // other processes for reading and writing. A created file gets the normal
-// permissions (read-write for all, less the process's mask). Directories
-// are refused (is_folder), and so is anything else that is neither an
-// ordinary file nor a character device, such as a pipe or a socket
-// (unsupported_kind), before it could block the opening or the writes.
-// Handles are not passed on to started programs.
+// permissions or attributes of the system. Directories are refused
+// (is_folder), and so is anything else that is neither an ordinary file nor a
+// character device, such as a pipe or a socket (unsupported_kind), before it
+// could block the opening or the writes. Whether a started program inherits
+// the handle is the system's custom: POSIX closes it in the child, Windows
+// lets it be inherited.
 OpenedFile open_file(const char* path, Creation creation, FileAccess access);
 
 // Creates a new, empty file with a generated name in the temporary-file
 // directory, open for reading and writing; `name` receives its path.
 OpenedFile create_scratch_file(std::string& name);
+
+// The name under which the system's null device is opened.
+const char* null_device_path();
 
 // True when the file's attributes can be read.
 bool file_exists(const char* path);

@@ -14,14 +14,8 @@ namespace io {
 
 namespace {
 
-struct CommandState {
-    int last_error = 0;
-};
-
-thread_local CommandState t_command;
-
 int fail_command(CommandFailure reason) {
-    t_command.last_error = static_cast<int>(reason);
+    plat::set_last_command_error(static_cast<int>(reason));
     return -1;
 }
 
@@ -50,12 +44,6 @@ std::size_t write_command_line(char* buffer, std::string_view processor, const c
     return std::strlen(buffer);
 }
 
-// The command part of a line that starts with `processor` and " /c ".
-std::string_view command_part(std::string_view line, std::string_view processor) {
-    std::size_t start = processor.size() + processor_switch.size();
-    return start <= line.size() ? line.substr(start) : std::string_view{};
-}
-
 }  // namespace
 
 std::string build_command_line(std::string_view processor, const char* command, int length) {
@@ -75,18 +63,18 @@ int run_command(const char* command, int length) {
     std::string_view processor = comspec && !comspec->empty() ? std::string_view(*comspec) : default_processor;
 
     char* buffer = static_cast<char*>(allocate_block(static_cast<std::size_t>(n) + command_line_overhead));
-    std::string_view line(buffer, write_command_line(buffer, processor, command, n));
+    write_command_line(buffer, processor, command, n);
 
+    // The processor gets the line as one NUL-terminated text; the buffer is
+    // released once the processor has been started.
     plat::StartedProcess process;
     try {
-        const std::string arguments[] = {std::string(processor), "/c", std::string(command_part(line, processor))};
-        release_block(buffer);
-        buffer = nullptr;
-        process = plat::start_process(arguments);
+        process = plat::start_command_processor(processor, buffer);
     } catch (const std::bad_alloc&) {
         release_block(buffer);
         rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     }
+    release_block(buffer);
     if (process.failure != plat::StartFailure::none) return fail_command(failure_reason(process.failure));
 
     std::optional<int> code = plat::wait_for_exit(process);
@@ -94,6 +82,6 @@ int run_command(const char* command, int length) {
     return *code;
 }
 
-int last_command_error() { return t_command.last_error; }
+int last_command_error() { return plat::last_command_error(); }
 
 }  // namespace io

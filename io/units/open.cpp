@@ -177,7 +177,7 @@ OpenedHandle open_device(Device device, std::optional<Action> action) {
     switch (device) {
         case Device::console: return OpenedHandle{-1, chosen, false};
         case Device::error: return OpenedHandle{plat::standard_error, chosen, false};
-        case Device::null: return open_with_action("/dev/null", plat::Creation::open_existing, action);
+        case Device::null: return open_with_action(plat::null_device_path(), plat::Creation::open_existing, action);
         case Device::none:
         case Device::unavailable: break;
     }

@@ -96,6 +96,8 @@ OpenedFile create_scratch_file(std::string& name) {
     return OpenedFile{handle, FileError::none};
 }
 
+const char* null_device_path() { return "/dev/null"; }
+
 bool file_exists(const char* path) {
     struct stat status;
     return ::stat(path, &status) == 0;

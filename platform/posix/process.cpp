@@ -7,13 +7,21 @@
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
-#include <vector>
 
 extern char** environ;
 
 namespace plat {
 
 namespace {
+
+constexpr std::string_view processor_switch = " /c ";
+
+// The reason of the thread's last failed command.
+struct CommandErrorState {
+    int reason = 0;
+};
+
+thread_local CommandErrorState t_command_error;
 
 StartFailure start_failure(int error) {
     switch (error) {
@@ -82,19 +90,21 @@ std::optional<std::string> environment_variable(const char* name) {
     return std::string(value);
 }
 
-StartedProcess start_process(std::span<const std::string> arguments) {
-    if (arguments.empty()) return {-1, StartFailure::other};
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+StartedProcess start_command_processor(std::string_view processor, const char* line) {
+    // The command is whatever follows the processor and its switch.
+    const std::string_view whole(line);
+    const std::size_t start = processor.size() + processor_switch.size();
+    std::string program(processor);
+    std::string command(start <= whole.size() ? whole.substr(start) : std::string_view{});
+    std::string option = "/c";
+    char* argv[] = {program.data(), option.data(), command.data(), nullptr};
 
     // The C library reports a failed exec of the child as the return value,
     // so a missing or unrunnable program never looks like a started one.
     SpawnAttributes spawn;
     hold_interrupts();
     pid_t pid = -1;
-    int error = ::posix_spawnp(&pid, argv[0], nullptr, &spawn.attributes, argv.data(), environ);
+    int error = ::posix_spawnp(&pid, argv[0], nullptr, &spawn.attributes, argv, environ);
     if (error != 0) {
         release_interrupts();
         return {-1, start_failure(error)};
@@ -126,5 +136,9 @@ std::optional<int> wait_for_exit(const StartedProcess& process) {
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return std::nullopt;
 }
+
+void set_last_command_error(int reason) { t_command_error.reason = reason; }
+
+int last_command_error() { return t_command_error.reason; }
 
 }  // namespace plat
