@@ -110,7 +110,53 @@ int convert_by_library(double magnitude, std::uint64_t bits, char* digits) {
 // of high set, is at most 10^q and short of it by less than 2^-126 of it.
 // They are built by repeated multiplication and division by ten in 256 bits,
 // each step cutting off less than 2^-250 of the value, then cut to 128 bits.
-__extension__ typedef unsigned __int128 uint128;
+// 128-bit unsigned arithmetic on two 64-bit halves, the same on 32-bit and
+// 64-bit targets.
+struct Wide {
+    std::uint64_t high;
+    std::uint64_t low;
+};
+
+constexpr std::uint64_t low_32 = 0xFFFF'FFFFu;
+
+constexpr Wide multiply(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t lo_lo = (a & low_32) * (b & low_32);
+    const std::uint64_t hi_lo = (a >> 32) * (b & low_32);
+    const std::uint64_t lo_hi = (a & low_32) * (b >> 32);
+    const std::uint64_t hi_hi = (a >> 32) * (b >> 32);
+    const std::uint64_t cross = (lo_lo >> 32) + (hi_lo & low_32) + lo_hi;  // cannot wrap
+    return {hi_hi + (hi_lo >> 32) + (cross >> 32), (cross << 32) | (lo_lo & low_32)};
+}
+
+constexpr Wide add(Wide a, std::uint64_t b) {
+    const std::uint64_t low = a.low + b;
+    return {a.high + (low < b ? 1 : 0), low};
+}
+
+// Shifts by 0 to 127 places.
+constexpr Wide shift_right(Wide v, int s) {
+    if (s == 0) return v;
+    if (s >= 64) return {0, v.high >> (s - 64)};
+    return {v.high >> s, (v.low >> s) | (v.high << (64 - s))};
+}
+
+constexpr Wide shift_left(Wide v, int s) {
+    if (s == 0) return v;
+    if (s >= 64) return {v.low << (s - 64), 0};
+    return {(v.high << s) | (v.low >> (64 - s)), v.low << s};
+}
+
+// (remainder x 2^64 + w) / 10 for a remainder below 10, in 32-bit steps.
+struct TenthAndRest {
+    std::uint64_t quotient;
+    std::uint64_t remainder;
+};
+
+constexpr TenthAndRest divide_by_ten(std::uint64_t remainder, std::uint64_t w) {
+    const std::uint64_t upper = (remainder << 32) | (w >> 32);
+    const std::uint64_t lower = ((upper % 10) << 32) | (w & low_32);
+    return {((upper / 10) << 32) | (lower / 10), lower % 10};
+}
 
 struct PowerOfTen {
     std::uint64_t high;
@@ -129,9 +175,9 @@ constexpr std::array<PowerOfTen, max_power - min_power + 1> powers_of_ten = [] {
         table[static_cast<std::size_t>(q - min_power)] = {w[0], w[1], exponent + 128};
         std::uint64_t carry = 0;
         for (int i = 3; i >= 0; --i) {
-            const uint128 t = static_cast<uint128>(w[i]) * 10 + carry;
-            w[i] = static_cast<std::uint64_t>(t);
-            carry = static_cast<std::uint64_t>(t >> 64);
+            const Wide t = add(multiply(w[i], 10), carry);
+            w[i] = t.low;
+            carry = t.high;
         }
         const int s = std::bit_width(carry);  // 3 or 4
         for (int i = 3; i > 0; --i) w[i] = (w[i - 1] << (64 - s)) | (w[i] >> s);
@@ -144,9 +190,9 @@ constexpr std::array<PowerOfTen, max_power - min_power + 1> powers_of_ten = [] {
     for (int q = -1; q >= min_power; --q) {
         std::uint64_t remainder = 0;
         for (int i = 0; i < 4; ++i) {
-            const uint128 current = (static_cast<uint128>(remainder) << 64) | w[i];
-            w[i] = static_cast<std::uint64_t>(current / 10);
-            remainder = static_cast<std::uint64_t>(current % 10);
+            const TenthAndRest step = divide_by_ten(remainder, w[i]);
+            w[i] = step.quotient;
+            remainder = step.remainder;
         }
         const int s = std::countl_zero(w[0]);  // 3 or 4
         for (int i = 0; i < 3; ++i) w[i] = (w[i] << s) | (w[i + 1] >> (64 - s));
@@ -178,12 +224,12 @@ bool convert_by_table(std::uint64_t bits, std::uint64_t& rounded, int& x) {
     // floor(log10(2^(e+63))) + 1: x, or x - 1
     const int estimate = (((e + 63) * 78913) >> 18) + 1;
     const PowerOfTen& p = powers_of_ten[static_cast<std::size_t>(17 - estimate - min_power)];
-    const uint128 top = static_cast<uint128>(m) * p.high + ((static_cast<uint128>(m) * p.low) >> 64);
+    const Wide top = add(multiply(m, p.high), multiply(m, p.low).high);
     // value x 10^(17 - estimate) = top x 2^-shift, in [10^16, 2 x 10^17)
     const int shift = -(e + p.exponent + 64);
     if (shift < 64 || shift > 127) return false;
-    std::uint64_t whole = static_cast<std::uint64_t>(top >> shift);
-    const std::uint64_t part = static_cast<std::uint64_t>((top << (128 - shift)) >> 64);
+    std::uint64_t whole = shift_right(top, shift).low;
+    const std::uint64_t part = shift_left(top, 128 - shift).high;
 
     constexpr std::uint64_t band = std::uint64_t{1} << 24;
     constexpr std::uint64_t half = std::uint64_t{1} << 63;
