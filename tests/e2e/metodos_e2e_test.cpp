@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "support/run_program.hpp"
 
@@ -74,24 +73,11 @@ std::string trailer(int nmax) {
     return "\r\n\r\nO m\xE9todo falhou ap\xF3s " + std::string(field) + " itera\xE7\xF5" "es\r\n";
 }
 
-// A command processor that records how it was called and what the report
-// held at that moment, then exits with status 3.
-std::string fake_viewer(const std::string& directory) {
-    std::string path = directory + "/fake-cmd";
-    e2e::write_file(path,
-                    "#!/bin/sh\n"
-                    "printf '%s\\n' \"$@\" > viewer-args.txt\n"
-                    "cp -- \"${2#notepad }\" viewer-saw.txt 2>/dev/null\n"
-                    "exit 3\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
-
 e2e::RunResult run_method(const std::string& input, bool with_viewer = false) {
     e2e::RunOptions options{.input = input};
     if (with_viewer) {
         options.directory = e2e::make_temp_dir();
-        options.environment = {{"COMSPEC", fake_viewer(options.directory)}};
+        options.environment = {{"COMSPEC", e2e::recording_processor(options.directory)}};
     }
     return e2e::run_program(options);
 }
@@ -121,7 +107,8 @@ TEST(Bisection, WorkedExampleGivesTheSixteenLineReport) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     // The viewer was started once the report was complete and closed.
-    EXPECT_EQ(e2e::read_file(run.directory + "/viewer-args.txt"), "/c\nnotepad raiz.bis.txt\n");
+    EXPECT_EQ(e2e::read_file(run.directory + "/viewer-args.txt"),
+              e2e::recorded_call(e2e::recording_processor(run.directory), "notepad raiz.bis.txt"));
     EXPECT_EQ(e2e::read_file(run.directory + "/viewer-saw.txt"), expected);
 }
 
@@ -283,6 +270,34 @@ TEST(Secant, EqualEstimatesDivideZeroByZero) {
     EXPECT_EQ(table_rows(e2e::read_file(run.directory + "/r.sec.txt")).size(), 2u);
 }
 
+// Far out, f is -40 to the last bit, so two estimates there have the same
+// value and the step divides a nonzero number by zero.
+TEST(Secant, EqualValuesAtTwoEstimatesDivideByZero) {
+    auto run = run_method("5\nr\n1e-6\n20\n1e300 2e300\n");
+    EXPECT_EQ(e2e::visible(run.err),
+              e2e::visible("\r\nrun-time error M6103: MATH\r\n- floating-point error: divide by zero\r\n"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(table_rows(e2e::read_file(run.directory + "/r.sec.txt")).size(), 2u);
+}
+
+// Values that differ in their last bit divide a huge step: the new iterate
+// overflows.
+TEST(Secant, StepBeyondTheDoubleRangeOverflows) {
+    auto run = run_method("5\nr\n1e-6\n20\n5e16 1e300\n");
+    EXPECT_EQ(e2e::visible(run.err),
+              e2e::visible("\r\nrun-time error M6104: MATH\r\n- floating-point error: overflow\r\n"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(table_rows(e2e::read_file(run.directory + "/r.sec.txt")).size(), 2u);
+    EXPECT_EQ(run.out.find(stop_message), std::string::npos);
+}
+
+TEST(NewtonRaphson, SquareOfAHugeStartOverflowsInThePower) {
+    auto run = run_method("4\nr\n1e-6\n10\n1e155\n");
+    EXPECT_EQ(e2e::visible(run.err), e2e::visible("\r\nrun-time error M6203: MATH\r\n- **: OVERFLOW error\r\n"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(table_rows(e2e::read_file(run.directory + "/r.new.txt")).size(), 1u);
+}
+
 TEST(Secant, LimitsOfZeroAndThree) {
     auto zero = run_method("5\nr\n1e-6\n0\n10 12\n");
     std::string report = e2e::read_file(zero.directory + "/r.sec.txt");
@@ -316,15 +331,16 @@ TEST(Report, NullNameTakesTheCommandLineArgument) {
 
 TEST(Report, NullNameWithoutArgumentsAsksForTheFileName) {
     auto directory = e2e::make_temp_dir();
+    const std::string processor = e2e::recording_processor(directory);
     auto run = e2e::run_program({.input = "1\n,\n12 16\n0.1\n10\n  meu.txt  \n",
                                  .directory = directory,
-                                 .environment = {{"COMSPEC", fake_viewer(directory)}}});
+                                 .environment = {{"COMSPEC", processor}}});
     EXPECT_EQ(run.out, menu_and_name + bisection_prompts +
                            "File name missing or blank - please enter file name\r\nUNIT 5? " + stop_message);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(table_rows(e2e::read_file(directory + "/meu.txt")).size(), 6u);
     // The command line ends at the first NUL of the name: no file name.
-    EXPECT_EQ(e2e::read_file(directory + "/viewer-args.txt"), "/c\nnotepad \n");
+    EXPECT_EQ(e2e::read_file(directory + "/viewer-args.txt"), e2e::recorded_call(processor, "notepad "));
 }
 
 TEST(Report, ExistingLongerReportIsReplaced) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/run_program.hpp"
@@ -13,19 +14,11 @@ namespace {
 
 const std::string bisection_input = "1\nraiz\n12 16\n0.1\n10\n";
 
-// A command processor that only notes that it was started.
-std::string recording_viewer(const std::string& directory) {
-    std::string path = directory + "/fake-cmd";
-    e2e::write_file(path, "#!/bin/sh\ntouch viewer-started\nexit 0\n");
-    ::chmod(path.c_str(), 0755);
-    return path;
-}
-
 e2e::RunResult run_in(const std::string& directory, const std::string& input) {
     e2e::RunOptions options;
     options.input = input;
     options.directory = directory;
-    options.environment = {{"COMSPEC", recording_viewer(directory)}};
+    options.environment = {{"COMSPEC", e2e::recording_processor(directory)}};
     return e2e::run_program(options);
 }
 
@@ -39,16 +32,16 @@ TEST(ReportConnection, MissingDirectoryEndsTheRunBeforeAnyRecord) {
               e2e::visible("\r\nrun-time error F6416: OPEN(nowhere/raiz.bis.txt)\r\n- file not found: "
                            "\"nowhere/raiz.bis.txt\" (no such file or folder)\r\n"));
     EXPECT_FALSE(e2e::file_exists(dir + "/nowhere"));
-    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-args.txt"));
 }
 
 TEST(ReportConnection, ADirectoryInThePlaceOfTheReportIsRefused) {
     const std::string dir = e2e::make_temp_dir();
-    ASSERT_EQ(::mkdir((dir + "/raiz.bis.txt").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/raiz.bis.txt"));
     auto run = run_in(dir, bisection_input);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("\r\nrun-time error F6412: OPEN(raiz.bis.txt)\r\n- ", 0), 0u) << e2e::visible(run.err);
-    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-args.txt"));
 }
 
 // A report that outgrows the 1024-byte buffer is refused by the full device
@@ -71,7 +64,7 @@ TEST(ReportConnection, AFullDeviceFailsTheCloseOfTheReport) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("\r\nrun-time error F6422: CLOSE(raiz.bis.txt)\r\n- ", 0), 0u) << e2e::visible(run.err);
     EXPECT_EQ(run.out.find("Stop - Program terminated."), std::string::npos);
-    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-started"));
+    EXPECT_FALSE(e2e::file_exists(dir + "/viewer-args.txt"));
 }
 
 }  // namespace

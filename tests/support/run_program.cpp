@@ -1,5 +1,6 @@
 #include "support/run_program.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -24,10 +25,49 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+#ifdef RAIZES_WINE
+// The Windows program runs under Wine. Wine sets COMSPEC from its own
+// registry over the Unix environment, so the program is started through
+// Wine's cmd.exe, which sets COMSPEC and then runs it with the same standard
+// handles, passing its exit status back. The arguments must hold no
+// character that cmd.exe treats as special.
+constexpr bool under_wine = true;
+constexpr const char* wine_program = RAIZES_WINE;
+
+// A path of this machine as Wine's drive Z: shows it.
+std::string windows_path(const std::string& path) {
+    std::string shown = "Z:" + path;
+    for (char& c : shown)
+        if (c == '/') c = '\\';
+    return shown;
+}
+
+// What the runs of the Linux program find without COMSPEC: no command
+// processor.
+constexpr const char* missing_processor = "Z:\\nonexistent\\cmd.exe";
+
+std::string wine_command(const RunOptions& options) {
+    std::string line;
+    const auto given = std::find_if(options.environment.begin(), options.environment.end(),
+                                    [](const auto& variable) { return variable.first == "COMSPEC"; });
+    if (given != options.environment.end()) line = "set COMSPEC=" + given->second + "&& ";
+    else if (!options.keep_comspec) line = std::string("set COMSPEC=") + missing_processor + "&& ";
+    line += windows_path(RAIZES_BINARY);
+    for (const auto& argument : options.arguments) line += " " + argument;
+    return line;
+}
+#else
+constexpr bool under_wine = false;
+#endif
+
 std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::string>& storage) {
     storage.clear();
+#ifdef RAIZES_WINE
+    storage = {wine_program, "run", "cmd", "/c", wine_command(options)};
+#else
     storage.push_back(RAIZES_BINARY);
     for (const auto& a : options.arguments) storage.push_back(a);
+#endif
     std::vector<char*> argv;
     for (auto& s : storage) argv.push_back(s.data());
     argv.push_back(nullptr);
@@ -38,6 +78,8 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
     if (::chdir(directory.c_str()) != 0) ::_exit(126);
     if (!options.keep_comspec) ::unsetenv("COMSPEC");
     for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
+    // No window of a Windows program may open on the tester's display.
+    if (under_wine) ::unsetenv("DISPLAY");
     ::signal(SIGPIPE, SIG_DFL);
     if (options.file_size_limit >= 0) {
         const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
@@ -130,6 +172,29 @@ bool file_exists(const std::string& path) {
 void write_file(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+std::string recording_processor(const std::string& directory) {
+#ifdef RAIZES_WINE
+    (void)directory;
+    return windows_path(RAIZES_RECORDER);
+#else
+    std::string path = directory + "/fake-cmd";
+    write_file(path,
+               "#!/bin/sh\n"
+               "printf '%s\\n' \"$@\" > viewer-args.txt\n"
+               "cp -- \"${2#notepad }\" viewer-saw.txt 2>/dev/null\n"
+               "exit 3\n");
+    ::chmod(path.c_str(), 0755);
+    return path;
+#endif
+}
+
+std::string recorded_call(const std::string& processor, const std::string& command) {
+    // The Windows processor notes its command line, the one text the system
+    // passed; the Linux one its arguments, one a line.
+    if (under_wine) return processor + " /c " + command;
+    return "/c\n" + command + "\n";
 }
 
 std::string visible(const std::string& bytes) {

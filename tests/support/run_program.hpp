@@ -15,7 +15,7 @@ struct RunOptions {
     std::vector<std::string> arguments{};     // command-line arguments
     std::string directory{};                // working directory (empty: a new temporary one)
     std::vector<std::pair<std::string, std::string>> environment{};  // added or replaced
-    bool keep_comspec = false;              // by default COMSPEC is removed
+    bool keep_comspec = false;              // by default no command processor is found
     int timeout_seconds = 60;
     // For run_on_terminal: the input is typed in pieces, each piece written
     // once the program waits for input (after it printed everything so far).
@@ -48,6 +48,16 @@ std::string make_temp_dir();
 std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// A command processor to name in COMSPEC: it writes how it was called to
+// viewer-args.txt in its working directory, copies the file named after
+// "notepad " in its command to viewer-saw.txt, and exits with status 3.
+// Returns the value for COMSPEC; `directory` may receive the processor.
+std::string recording_processor(const std::string& directory);
+
+// What viewer-args.txt holds after the program ran `command` through the
+// recording processor named `processor`.
+std::string recorded_call(const std::string& processor, const std::string& command);
 
 // Shows bytes with CR, LF and control characters spelled out, for messages.
 std::string visible(const std::string& bytes);

@@ -2,9 +2,6 @@
 // is compiled, performed, the unit flushed, and the file's bytes compared.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +15,7 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/record_output.hpp"
+#include "unit/platform_files.hpp"
 
 namespace {
 
@@ -29,48 +27,29 @@ public:
     static constexpr int small_buffer = 1024;
 
     FileUnit() {
-        char name[] = "/tmp/format_writer_XXXXXX";
-        fd_ = mkstemp(name);
-        path_ = name;
         unit.number = 5;
-        unit.connection.name = path_;
+        unit.connection.name = file_.path();
         unit.connection.kind = io::UnitKind::formatted_sequential;
-        unit.connection.in_handle = fd_;
-        unit.connection.out_handle = fd_;
+        unit.connection.in_handle = file_.handle();
+        unit.connection.out_handle = file_.handle();
         // A small buffer, so that long records cross its end.
         unit.buffer.bytes = std::make_unique<char[]>(small_buffer);
         unit.buffer.size = small_buffer;
         unit.positioned_for_writing = true;
     }
-    ~FileUnit() {
-        close(fd_);
-        unlink(path_.c_str());
-    }
-    FileUnit(const FileUnit&) = delete;
-    FileUnit& operator=(const FileUnit&) = delete;
 
     // Everything written so far, after passing the buffer to the file.
     std::string contents() {
         io::flush_buffer(unit);
-        std::string bytes;
-        char chunk[4096];
-        for (off_t at = 0;;) {
-            const ssize_t n = pread(fd_, chunk, sizeof chunk, at);
-            if (n <= 0) break;
-            bytes.append(chunk, static_cast<std::size_t>(n));
-            at += n;
-        }
-        return bytes;
+        return unit_files::read_whole(file_.path());
     }
-    void preload(const std::string& bytes) {
-        ASSERT_EQ(pwrite(fd_, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
-    }
-
-    io::Unit unit;
+    void preload(const std::string& bytes) { ASSERT_TRUE(unit_files::write_at_start(file_.path(), bytes)); }
 
 private:
-    int fd_ = -1;
-    std::string path_;
+    unit_files::ScratchFile file_;  // outlives the unit that writes to it
+
+public:
+    io::Unit unit;
 };
 
 // One output statement: the format and the queued items.

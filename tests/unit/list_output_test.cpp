@@ -1,15 +1,15 @@
 // List-directed console output: the records of a statement and the console's
-// carriage control, read back from a pipe standing in for standard output.
+// carriage control, read back from a file standing in for standard output.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
+#include <algorithm>
 #include <string>
-#include <unistd.h>
 
 #include "io/statement/write_statement.hpp"
 #include "io/units/console.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
+#include "unit/platform_files.hpp"
 
 namespace {
 
@@ -17,24 +17,18 @@ class ConsoleOutput : public ::testing::Test {
 protected:
     void SetUp() override {
         io::create_console_units();
-        ASSERT_EQ(::pipe(pipe_), 0);
-        ::fcntl(pipe_[0], F_SETFL, O_NONBLOCK);
-        unit().connection.out_handle = pipe_[1];
+        unit().connection.out_handle = output_.handle();
         unit().record_written = false;
-    }
-    void TearDown() override {
-        ::close(pipe_[0]);
-        ::close(pipe_[1]);
     }
 
     static io::Unit& unit() { return io::console_output_unit(); }
 
+    // The bytes written since the last call.
     std::string written() {
-        std::string bytes;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = ::read(pipe_[0], buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
-        return bytes;
+        const std::string bytes = unit_files::read_whole(output_.path());
+        const std::string fresh = bytes.substr(std::min(seen_, bytes.size()));
+        seen_ = bytes.size();
+        return fresh;
     }
 
     static void prompt(const std::string& text) {
@@ -43,7 +37,8 @@ protected:
         io::end_write();
     }
 
-    int pipe_[2] = {-1, -1};
+    unit_files::ScratchFile output_;  // stands in for standard output
+    std::size_t seen_ = 0;
 };
 
 TEST_F(ConsoleOutput, EachLineEndIsOwedUntilTheNextRecord) {

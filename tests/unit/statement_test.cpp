@@ -2,12 +2,11 @@
 // errors reported or returned.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-
 #include "runtime/messages.hpp"
 #include "io/statement/write_statement.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
+#include "platform/files.hpp"
 
 namespace {
 
@@ -17,7 +16,8 @@ class Statement : public ::testing::Test {
 protected:
     void SetUp() override {
         io::create_console_units();
-        io::console_output_unit().connection.out_handle = ::open("/dev/null", O_WRONLY);
+        io::console_output_unit().connection.out_handle =
+            plat::open_file(plat::null_device_path(), plat::Creation::open_existing, plat::FileAccess::write).handle;
     }
 };
 

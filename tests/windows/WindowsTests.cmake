@@ -1,0 +1,73 @@
+# Tests of the Windows program, run under Wine on this machine:
+#   - the unit tests that do not need POSIX, cross-built and run under Wine;
+#   - the end-to-end suite, built for the host in host-e2e/ and run against
+#     raizes.exe under Wine, with the same expected bytes as on Linux;
+#   - the viewer for real: Wine's cmd.exe and notepad.exe on a virtual
+#     X display.
+# All of them share one Wine session (the fixture "wine").
+
+find_program(RAIZES_WINESERVER wineserver REQUIRED)
+string(MD5 build_tag "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${build_tag}" 0 12 build_tag)
+if(DEFINED ENV{RAIZES_WINEPREFIX})
+  set(wineprefix_default "$ENV{RAIZES_WINEPREFIX}")
+else()
+  set(wineprefix_default "/tmp/raizes-wine-${build_tag}")
+endif()
+set(RAIZES_WINEPREFIX "${wineprefix_default}" CACHE PATH "Temporary Wine prefix of the Windows tests")
+
+set(wine_session ${CMAKE_BINARY_DIR}/wine-session)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-session.in ${wine_session}
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
+               @ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${wine_session} run)
+
+add_test(NAME wine.start COMMAND ${wine_session} start)
+add_test(NAME wine.stop COMMAND ${wine_session} stop)
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+
+# Unit tests: one test per program, since every start of a program under
+# Wine costs a fraction of a second.
+file(GLOB unit_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*_test.cpp)
+foreach(test_source IN LISTS unit_tests)
+  get_filename_component(test_name ${test_source} NAME_WE)
+  if(test_name IN_LIST RAIZES_POSIX_ONLY_UNIT_TESTS)
+    continue()
+  endif()
+  add_executable(${test_name} ${test_source})
+  target_include_directories(${test_name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${test_name} PRIVATE raizes_core ${gtest_libraries} GTest::gtest_main)
+  add_test(NAME unit.${test_name} COMMAND ${test_name})
+  set_tests_properties(unit.${test_name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
+endforeach()
+
+# The stand-in command processor of the end-to-end tests.
+add_executable(record_command windows/record_command.cpp)
+
+# The end-to-end suite is a host program: it is configured and built for the
+# host beside this build, and its tests join this build's tests.
+include(ExternalProject)
+set(host_e2e ${CMAKE_BINARY_DIR}/host-e2e)
+ExternalProject_Add(host_e2e
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${host_e2e}
+  CMAKE_ARGS
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DRAIZES_BENCH=OFF
+    -DRAIZES_E2E_PROGRAM=$<TARGET_FILE:raizes>
+    -DRAIZES_E2E_RECORDER=$<TARGET_FILE:record_command>
+    -DRAIZES_E2E_WINE=${wine_session}
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  DEPENDS raizes record_command)
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTestTestfile.cmake)
+
+# The editor for real: the report opened by Wine's cmd.exe and notepad.exe.
+find_program(RAIZES_XVFB Xvfb REQUIRED)
+find_program(RAIZES_XDOTOOL xdotool REQUIRED)
+find_program(RAIZES_IMPORT import REQUIRED)
+add_test(NAME viewer.notepad_shows_the_report
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/viewer_e2e.sh ${wine_session} $<TARGET_FILE:raizes>
+                 ${CMAKE_BINARY_DIR}/viewer-notepad.png)
+set_tests_properties(viewer.notepad_shows_the_report PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
