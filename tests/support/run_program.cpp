@@ -78,8 +78,6 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
     if (::chdir(directory.c_str()) != 0) ::_exit(126);
     if (!options.keep_comspec) ::unsetenv("COMSPEC");
     for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
-    // No window of a Windows program may open on the tester's display.
-    if (under_wine) ::unsetenv("DISPLAY");
     ::signal(SIGPIPE, SIG_DFL);
     if (options.file_size_limit >= 0) {
         const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};

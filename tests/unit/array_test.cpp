@@ -12,6 +12,7 @@
 #include "io/units/unit_table.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
+#include "unit/death_output.hpp"
 
 namespace {
 
@@ -171,7 +172,7 @@ TEST_F(ArrayDeathTest, AllocatingTwiceReportsF6316) {
             io::allocate(p);
             io::allocate(p);
         },
-        ::testing::ExitedWithCode(1), ::testing::Eq(general_report(316)));
+        ::testing::ExitedWithCode(1), ::testing::Eq(unit_death::as_captured(general_report(316))));
 }
 
 TEST_F(ArrayDeathTest, SizeThatCannotBeRepresentedReportsF6772) {
@@ -181,7 +182,7 @@ TEST_F(ArrayDeathTest, SizeThatCannotBeRepresentedReportsF6772) {
             io::set_bounds(p, 1, std::int64_t{1} << 62);
             io::allocate(p);
         },
-        ::testing::ExitedWithCode(1), ::testing::Eq(general_report(772)));
+        ::testing::ExitedWithCode(1), ::testing::Eq(unit_death::as_captured(general_report(772))));
 }
 
 TEST_F(ArrayDeathTest, SizeThatWrapsToASmallBlockReportsF6772) {
@@ -192,12 +193,12 @@ TEST_F(ArrayDeathTest, SizeThatWrapsToASmallBlockReportsF6772) {
             io::set_bounds(p, 0, (std::int64_t{1} << 61));
             io::allocate(p);
         },
-        ::testing::ExitedWithCode(1), ::testing::Eq(general_report(772)));
+        ::testing::ExitedWithCode(1), ::testing::Eq(unit_death::as_captured(general_report(772))));
 }
 
 TEST_F(ArrayDeathTest, RefusedBlockReportsF6772) {
     EXPECT_EXIT(io::allocate_block(std::numeric_limits<std::size_t>::max()), ::testing::ExitedWithCode(1),
-                ::testing::Eq(general_report(772)));
+                ::testing::Eq(unit_death::as_captured(general_report(772))));
 }
 
 TEST_F(ArrayDeathTest, ReleasingAnUnallocatedArrayReportsF6776) {
@@ -207,7 +208,7 @@ TEST_F(ArrayDeathTest, ReleasingAnUnallocatedArrayReportsF6776) {
             io::set_bounds(p, 1, 10);
             io::release(p);
         },
-        ::testing::ExitedWithCode(1), ::testing::Eq(general_report(776)));
+        ::testing::ExitedWithCode(1), ::testing::Eq(unit_death::as_captured(general_report(776))));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "runtime/fpenv.hpp"
+#include "unit/death_output.hpp"
 
 namespace {
 
@@ -25,8 +26,8 @@ constexpr double A = 667.38;
 constexpr double B = 40.0;
 
 testing::Matcher<const std::string&> report(const std::string& number, const std::string& message) {
-    return testing::Matcher<const std::string&>("\r\nrun-time error " + number + ": MATH\r\n- " +
-                                                message + "\r\n");
+    return testing::Matcher<const std::string&>(
+        unit_death::as_captured("\r\nrun-time error " + number + ": MATH\r\n- " + message + "\r\n"));
 }
 
 // Closed forms in extended precision, independent of the evaluation order.

@@ -445,12 +445,11 @@ TEST(FormatWriterConnection, FirstWriteCutsAnExistingFile) {
 }
 
 TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
+    unit_files::ScratchFile output;
     io::Unit console;
     console.connection.name = "CON";
     console.connection.kind = io::UnitKind::console;
-    console.connection.out_handle = fds[1];
+    console.connection.out_handle = output.handle();
     console.buffer.bytes = std::make_unique<char[]>(io::console_buffer_size);
     console.buffer.size = io::console_buffer_size;
     console.settings.carriage_control = true;
@@ -458,12 +457,7 @@ TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
     // of a record is written before the next one.
     Statement("(' one',/,' two')").perform(console);
     EXPECT_TRUE(console.record_written);
-    close(fds[1]);
-    std::string out;
-    char chunk[256];
-    for (ssize_t n; (n = read(fds[0], chunk, sizeof chunk)) > 0;) out.append(chunk, static_cast<std::size_t>(n));
-    close(fds[0]);
-    EXPECT_EQ(out, std::string("one") + crlf + "two");
+    EXPECT_EQ(unit_files::read_whole(output.path()), std::string("one") + crlf + "two");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "platform/files.hpp"
+#include "unit/death_output.hpp"
 
 namespace {
 
@@ -55,7 +56,7 @@ TEST_F(StatementDeathTest, NestingBeyondTheLimitEndsTheRunWithAWriteError) {
         {
             for (int level = 1; level <= 5; ++level) io::begin_write(io::default_output_unit, "(I5)", -1);
         },
-        ::testing::ExitedWithCode(1), "\r\nrun-time error F6098: WRITE\\(CON\\)\r\n- ");
+        ::testing::ExitedWithCode(1), unit_death::as_captured("\r\nrun-time error F6098: WRITE\\(CON\\)\r\n- "));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 # All of them share one Wine session (the fixture "wine").
 
 find_program(RAIZES_WINESERVER wineserver REQUIRED)
+find_program(RAIZES_XVFB Xvfb REQUIRED)
 string(MD5 build_tag "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${build_tag}" 0 12 build_tag)
 if(DEFINED ENV{RAIZES_WINEPREFIX})
@@ -64,7 +65,6 @@ ExternalProject_Add(host_e2e
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTestTestfile.cmake)
 
 # The editor for real: the report opened by Wine's cmd.exe and notepad.exe.
-find_program(RAIZES_XVFB Xvfb REQUIRED)
 find_program(RAIZES_XDOTOOL xdotool REQUIRED)
 find_program(RAIZES_IMPORT import REQUIRED)
 add_test(NAME viewer.notepad_shows_the_report
