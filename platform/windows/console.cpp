@@ -36,14 +36,18 @@ long read_some(int handle, char* buffer, std::size_t size) {
     return -1;
 }
 
-WriteFailure write_all(int handle, const char* bytes, std::size_t size) {
+WriteFailure write_all(int handle, const char* bytes, std::size_t size, std::size_t* written) {
     HANDLE target = win::system_handle(handle);
+    std::size_t taken = 0;
+    if (written != nullptr) *written = 0;
     while (size > 0) {
         DWORD n = 0;
         if (!::WriteFile(target, bytes, chunk(size), &n, nullptr)) return win::write_failure(::GetLastError());
         if (n == 0) return WriteFailure::other;
         bytes += n;
         size -= n;
+        taken += n;
+        if (written != nullptr) *written = taken;
     }
     return WriteFailure::none;
 }
@@ -65,9 +69,38 @@ const char* argument(int index) {
     return g_arguments.values[index];
 }
 
-// A write to a pipe whose reader has gone already fails with an error here;
-// there is no signal to turn off.
-void prepare_process() {}
+namespace {
+
+// A process started without a standard handle (or with one that was closed)
+// gets the null device in its place, as an inheritable handle.
+bool open_on_null_device(DWORD which, DWORD access) {
+    HANDLE current = ::GetStdHandle(which);
+    if (current != nullptr && current != INVALID_HANDLE_VALUE) {
+        ::SetLastError(ERROR_SUCCESS);
+        if (::GetFileType(current) != FILE_TYPE_UNKNOWN || ::GetLastError() == ERROR_SUCCESS) return true;
+    }
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    HANDLE null_device = ::CreateFileA("NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return null_device != INVALID_HANDLE_VALUE && ::SetStdHandle(which, null_device);
+}
+
+}  // namespace
+
+// A write to a pipe whose reader has gone, or beyond a size limit, already
+// fails with an error here: there is no signal to turn off.
+void prepare_process() {
+    const bool handles_open = open_on_null_device(STD_INPUT_HANDLE, GENERIC_READ) &&
+                              open_on_null_device(STD_OUTPUT_HANDLE, GENERIC_WRITE) &&
+                              open_on_null_device(STD_ERROR_HANDLE, GENERIC_WRITE);
+    if (!handles_open) ::ExitProcess(1);
+}
+
+void discard_typed_ahead(int handle) {
+    if (is_console(handle)) ::FlushConsoleInputBuffer(win::system_handle(handle));
+}
 
 void exit_process(int status) { ::ExitProcess(static_cast<UINT>(status)); }
 

@@ -23,7 +23,7 @@ bool is_directory(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Files and devices can be connected; pipes and the like cannot.
+// Files and character devices can be connected; pipes and the like cannot.
 bool connectable(HANDLE handle) {
     const DWORD type = ::GetFileType(handle);
     return type == FILE_TYPE_DISK || type == FILE_TYPE_CHAR;
@@ -103,7 +103,7 @@ OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
         if (error == ERROR_ACCESS_DENIED && is_directory(path)) return OpenedFile{-1, FileError::bad_name};
         return OpenedFile{-1, classify_error(static_cast<int>(error))};
     }
-    if (!connectable(handle)) return refuse(handle, FileError::bad_name);
+    if (!connectable(handle)) return refuse(handle, FileError::unsupported_kind);
     return adopt(handle);
 }
 
