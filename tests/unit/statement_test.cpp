@@ -2,11 +2,11 @@
 // errors reported or returned.
 #include <gtest/gtest.h>
 
-#include "runtime/messages.hpp"
 #include "io/statement/write_statement.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "platform/files.hpp"
+#include "runtime/messages.hpp"
 #include "unit/death_output.hpp"
 
 namespace {
