@@ -24,15 +24,17 @@ enum class CommandFailure : int {
 
 // The command (address, length; trailing blanks dropped, leading blanks kept)
 // runs as `processor /c command`, where the processor is the value of
-// COMSPEC, or cmd.exe when that is unset or empty. The text is one argument:
-// nothing is split, quoted or passed through a shell, and it ends at its
-// first NUL. Waits for the processor to end and returns its exit code, or -1
-// with the reason left for last_command_error(). A command-line buffer that
-// cannot be allocated ends the program (F6772).
+// COMSPEC, or cmd.exe when that is unset or empty. The platform receives the
+// whole line as one NUL-terminated text: nothing is quoted or passed through
+// a shell, and it ends at the command's first NUL. Waits for the processor to
+// end and returns its exit code, or -1 with the reason left as the thread's
+// last error for last_command_error(). A command-line buffer that cannot be
+// allocated ends the program (F6772).
 int run_command(const char* command, int length);
 
 // The reason (a CommandFailure value) of this thread's last failed
-// run_command; a successful call leaves it as it was. 0 before any failure.
+// run_command, or 0 before any failure. Where the thread's last error is the
+// system's own, a later failing system call replaces it (and this is 0).
 int last_command_error();
 
 // The command line as handed to the processor: the processor, " /c ", the

@@ -54,6 +54,12 @@ OpenedFile refuse(HANDLE handle, FileError error) {
     return OpenedFile{-1, error};
 }
 
+// A handle not open for writing is refused with access denied, or with an
+// invalid parameter by some systems.
+WriteFailure cut_failure(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER ? WriteFailure::access_denied : win::write_failure(error);
+}
+
 OpenedFile adopt(HANDLE handle) {
     const int slot = win::add_handle(handle);
     if (slot < 0) return refuse(handle, FileError::too_many_open);
@@ -173,7 +179,7 @@ WriteFailure truncate_file(int handle, long long offset) {
     const BOOL cut = ::SetEndOfFile(system);
     const DWORD error = cut ? ERROR_SUCCESS : ::GetLastError();
     ::SetFilePointerEx(system, current, nullptr, FILE_BEGIN);
-    return cut ? WriteFailure::none : win::write_failure(error);
+    return cut ? WriteFailure::none : cut_failure(error);
 }
 
 FileError delete_file(const char* path) {

@@ -30,7 +30,8 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
 # Unit tests: one test per program, since every start of a program under
 # Wine costs a fraction of a second.
-file(GLOB unit_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*_test.cpp)
+file(GLOB unit_tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/unit/*_test.cpp
+     ${CMAKE_CURRENT_SOURCE_DIR}/windows/*_test.cpp)
 foreach(test_source IN LISTS unit_tests)
   get_filename_component(test_name ${test_source} NAME_WE)
   if(test_name IN_LIST RAIZES_POSIX_ONLY_UNIT_TESTS)
