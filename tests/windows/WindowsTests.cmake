@@ -6,6 +6,7 @@
 #     X display.
 # All of them share one Wine session (the fixture "wine").
 
+find_program(RAIZES_WINE wine REQUIRED)
 find_program(RAIZES_WINESERVER wineserver REQUIRED)
 find_program(RAIZES_XVFB Xvfb REQUIRED)
 string(MD5 build_tag "${CMAKE_BINARY_DIR}")
