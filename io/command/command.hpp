@@ -24,7 +24,8 @@ enum class CommandFailure : int {
 
 // The command (address, length; trailing blanks dropped, leading blanks kept)
 // runs as `processor /c command`, where the processor is the value of
-// COMSPEC, or cmd.exe when that is unset or empty. The text is one argument:
+// COMSPEC; when that is unset or empty, the command processor installed with
+// the program, and without one cmd.exe. The text is one argument:
 // nothing is split, quoted or passed through a shell, and it ends at its
 // first NUL. Waits for the processor to end and returns its exit code, or -1
 // with the reason left for last_command_error(). A command-line buffer that
