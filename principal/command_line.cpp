@@ -19,7 +19,7 @@ constexpr std::string_view usage =
     "Dialogue (prompts in Portuguese), one answer per prompt:\n"
     "  method   1 bisection, 2 false position, 3 simple fixed point,\n"
     "           4 Newton-Raphson, 5 secant (any other number ends the run)\n"
-    "  name     the report's base name; a folder may go before it\n"
+    "  name     the report's base name; with a folder, in quotes: 'dados/raiz'\n"
     "  inputs   the interval a b (1, 2), the estimate p0 (3, 4) or p0 p1 (5),\n"
     "           then the tolerance and the maximum number of iterations\n"
     "Input: use a decimal point (0.001). A blank, comma, slash or line end ends\n"
