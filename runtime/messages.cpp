@@ -55,7 +55,7 @@ constexpr Message messages[] = {
     {msg::no_space, "write failed: no space left on device, or the file size limit reached"},
     {msg::write_failed, "write failed"},
     {msg::open_failed, "file could not be created or opened"},
-    {msg::unsupported_file_kind, "not a file or a device: pipes, sockets and the like cannot take a report"},
+    {msg::unsupported_file_kind, "pipe, socket or other special file, which cannot take a report"},
     {msg::read_failure, "read failure on standard input"},
     {msg::end_of_file, "end of input: the program was still waiting for an answer"},
     {msg::repeat_count_zero, "repeat count of zero: a repeat count such as 2* must be 1 or more"},

@@ -6,6 +6,7 @@
 
 #include "io/chars/array.hpp"
 #include "io/chars/chars.hpp"
+#include "platform/installation.hpp"
 #include "platform/process.hpp"
 #include "runtime/termination.hpp"
 #include "runtime/messages.hpp"
@@ -57,10 +58,11 @@ int run_command(const char* command, int length) {
     int n = length_without_trailing_blanks(command, length);
     if (n > longest_command) return fail_command(CommandFailure::too_long);
 
-    std::optional<std::string> comspec = plat::environment_variable(processor_variable.data());
-    if (comspec && comspec->size() > static_cast<std::size_t>(longest_processor_path))
+    std::optional<std::string> chosen = plat::environment_variable(processor_variable.data());
+    if (!chosen || chosen->empty()) chosen = plat::bundled_command_processor();
+    if (chosen && chosen->size() > static_cast<std::size_t>(longest_processor_path))
         return fail_command(CommandFailure::not_found);
-    std::string_view processor = comspec && !comspec->empty() ? std::string_view(*comspec) : default_processor;
+    std::string_view processor = chosen ? std::string_view(*chosen) : default_processor;
 
     char* buffer = static_cast<char*>(allocate_block(static_cast<std::size_t>(n) + command_line_overhead));
     write_command_line(buffer, processor, command, n);

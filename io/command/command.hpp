@@ -24,11 +24,12 @@ enum class CommandFailure : int {
 
 // The command (address, length; trailing blanks dropped, leading blanks kept)
 // runs as `processor /c command`, where the processor is the value of
-// COMSPEC, or cmd.exe when that is unset or empty. The platform receives the
-// whole line as one NUL-terminated text: nothing is quoted or passed through
-// a shell, and it ends at the command's first NUL. Waits for the processor to
-// end and returns its exit code, or -1 with the reason left as the thread's
-// last error for last_command_error(). A command-line buffer that cannot be
+// COMSPEC; when that is unset or empty, the command processor installed with
+// the program, and without one cmd.exe. The platform receives the whole line
+// as one NUL-terminated text: nothing is quoted or passed through a shell,
+// and it ends at the command's first NUL. Waits for the processor to end and
+// returns its exit code, or -1 with the reason left as the thread's last
+// error for last_command_error(). A command-line buffer that cannot be
 // allocated ends the program (F6772).
 int run_command(const char* command, int length);
 

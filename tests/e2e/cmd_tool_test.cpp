@@ -2,6 +2,7 @@
 // without a terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -20,6 +21,9 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string tool = std::string(RAIZES_SOURCE_DIR) + "/tools/cmd";
+
+const std::string report_bytes = "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo\r\n\r\n    1    1.4E+01\r\n";
+const std::string report_utf8 = "Solução obtida através do método\n\n    1    1.4E+01\n";
 
 struct ToolResult {
     int status = -1;
@@ -124,15 +128,27 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     // A program that records its name and arguments (each followed by a NUL)
-    // in the file `record` and exits with $EDIT_EXIT.
-    fs::path make_recorder(const std::string& name) {
+    // in the file `record` and exits with $EDIT_EXIT. A pager also keeps what
+    // it reads in the file `shown`.
+    fs::path make_recorder(const std::string& name, bool pager = false) {
         fs::path path = bin_ / name;
         std::ofstream(path) << "#!/bin/sh\n"
                                "{ printf '%s\\000' " << name << "; for a in \"$@\"; do printf '%s\\000' \"$a\"; done; } > '"
-                            << (dir_ / "record").string() << "'\nexit \"${EDIT_EXIT:-0}\"\n";
+                            << (dir_ / "record").string() << "'\n"
+                            << (pager ? "/bin/cat > '" + (dir_ / "shown").string() + "'\n" : "")
+                            << "exit \"${EDIT_EXIT:-0}\"\n";
         fs::permissions(path, fs::perms::owner_all);
         return path;
     }
+
+    // A report-like file: Windows-1252 text with CR LF line ends.
+    std::string make_report(const std::string& name) {
+        std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << report_bytes;
+        return path;
+    }
+
+    std::string shown() const { return read_file(dir_ / "shown"); }
 
     std::vector<std::string> recorded() const {
         std::vector<std::string> words;
@@ -144,6 +160,11 @@ protected:
     }
 
     bool something_ran() const { return fs::exists(dir_ / "record"); }
+
+    // The tools the viewer converts with, for a PATH of stand-ins only.
+    void link_text_tools() const {
+        for (const char* name : {"iconv", "locale", "tr"}) fs::create_symlink(fs::path("/usr/bin") / name, bin_ / name);
+    }
 
     std::vector<std::string> environment(std::vector<std::string> extra) const {
         extra.push_back("PATH=" + bin_.string() + ":/usr/bin:/bin");
@@ -178,8 +199,10 @@ TEST_F(CmdTool, WithoutATerminalShellTextIsNeverEvaluated) {
 }
 
 TEST_F(CmdTool, OnATerminalOpensTheFileInVisualAndReturnsItsStatus) {
+    fs::path pager = make_recorder("pager", true);
     ToolResult r = run_on_terminal({"/c", "notepad my report.bis.txt"},
-                                   environment({"VISUAL=" + editor_.string(), "EDITOR=/bin/false", "EDIT_EXIT=5"}));
+                                   environment({"VISUAL=" + editor_.string(), "EDITOR=/bin/false", "EDIT_EXIT=5",
+                                                "PAGER=" + pager.string()}));
     EXPECT_EQ(r.status, 5) << r.err;
     EXPECT_EQ(recorded(), (std::vector<std::string>{"editor", "my report.bis.txt"}));
 }
@@ -202,16 +225,62 @@ TEST_F(CmdTool, EditorIsUsedWhenVisualIsUnsetAndMayCarryOptions) {
     EXPECT_EQ(recorded(), (std::vector<std::string>{"editor", "-w", "--x", "a.txt"}));
 }
 
-TEST_F(CmdTool, WithoutAnEditorFallsBackToLessThenMoreThenCat) {
+TEST_F(CmdTool, WithoutAnEditorOrPagerFallsBackToLessThenMoreThenCat) {
     // Only the tool's directory of stand-ins is searched.
-    std::vector<std::string> env{"PATH=" + bin_.string(), "TERM=dumb"};
-    for (const char* pager : {"less", "more", "cat"}) make_recorder(pager);
+    link_text_tools();
+    std::vector<std::string> env{"PATH=" + bin_.string(), "TERM=dumb", "LC_ALL=C.UTF-8"};
+    std::string report = make_report("r.txt");
+    for (const char* pager : {"less", "more", "cat"}) make_recorder(pager, true);
     for (const char* expected : {"less", "more", "cat"}) {
         fs::remove(dir_ / "record");
-        ToolResult r = run_on_terminal({"/c", "notepad r.txt"}, env);
+        ToolResult r = run_on_terminal({"/c", "notepad " + report}, env);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(recorded(), (std::vector<std::string>{expected, "r.txt"}));
+        EXPECT_EQ(recorded(), (std::vector<std::string>{expected}));
+        EXPECT_EQ(shown(), report_utf8) << expected;
         fs::remove(bin_ / expected);
+    }
+}
+
+TEST_F(CmdTool, PagerGetsTheTextInTheLocalesCharacterSetAndTheFileStaysAsItWas) {
+    fs::path pager = make_recorder("pager", true);
+    std::string report = make_report("r.bis.txt");
+    ToolResult r = run_on_terminal({"/c", "notepad " + report},
+                                   environment({"PAGER=" + pager.string() + " -S  -R", "LC_ALL=C.UTF-8", "EDIT_EXIT=3"}));
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(recorded(), (std::vector<std::string>{"pager", "-S", "-R"}));
+    EXPECT_EQ(shown(), report_utf8);
+    EXPECT_EQ(read_file(report), report_bytes);
+
+    // A terminal without accented letters gets plain ASCII, never the raw bytes.
+    r = run_on_terminal({"/c", "notepad " + report}, environment({"PAGER=" + pager.string(), "LC_ALL=C"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string ascii = shown();
+    EXPECT_EQ(ascii.find_first_of("\r\x80\x81\x82\x83\xC3\xE3\xE7\xE9"), std::string::npos) << ascii;
+    EXPECT_TRUE(ascii.ends_with("\n\n    1    1.4E+01\n")) << ascii;
+    EXPECT_EQ(read_file(report), report_bytes);
+}
+
+TEST_F(CmdTool, EditorThatCannotBeStartedGivesWayToThePagerWithOneLine) {
+    fs::path pager = make_recorder("pager", true);
+    std::string report = make_report("r.txt");
+    std::ofstream(dir_ / "not-executable") << "#!/bin/sh\n";
+    const std::vector<std::pair<std::string, std::string>> editors = {
+        {"VISUAL=" + (dir_ / "missing").string(), (dir_ / "missing").string()},
+        {"VISUAL=" + (dir_ / "not-executable").string() + " -w", (dir_ / "not-executable").string()},
+        {"EDITOR=no-such-editor -nw", "no-such-editor"},
+    };
+    for (const auto& [variable, name] : editors) {
+        fs::remove(dir_ / "record");
+        ToolResult r =
+            run_on_terminal({"/c", "notepad " + report}, environment({variable, "PAGER=" + pager.string(), "LC_ALL=C.UTF-8"}));
+        EXPECT_EQ(r.status, 0) << variable << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("cmd: ", 0), 0u) << variable << ": " << r.err;
+        EXPECT_NE(r.err.find(name), std::string::npos) << variable << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << variable << ": " << r.err;
+        EXPECT_TRUE(r.err.ends_with("\n")) << variable;
+        EXPECT_EQ(recorded(), (std::vector<std::string>{"pager"})) << variable;
+        EXPECT_EQ(shown(), report_utf8) << variable;
     }
 }
 

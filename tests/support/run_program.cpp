@@ -65,7 +65,7 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
 #ifdef RAIZES_WINE
     storage = {wine_program, "run", "cmd", "/c", wine_command(options)};
 #else
-    storage.push_back(RAIZES_BINARY);
+    storage.push_back(options.binary.empty() ? std::string(RAIZES_BINARY) : options.binary);
     for (const auto& a : options.arguments) storage.push_back(a);
 #endif
     std::vector<char*> argv;
@@ -77,6 +77,7 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
 [[noreturn]] void exec_child(const RunOptions& options, const std::string& directory, char** argv) {
     if (::chdir(directory.c_str()) != 0) ::_exit(126);
     if (!options.keep_comspec) ::unsetenv("COMSPEC");
+    for (const auto& name : options.unset) ::unsetenv(name.c_str());
     for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
     ::signal(SIGPIPE, SIG_DFL);
     if (options.file_size_limit >= 0) {

@@ -7,6 +7,7 @@
 namespace e2e {
 
 struct RunOptions {
+    std::string binary{};                   // the program to run (empty: the raizes of this build)
     std::string input{};                    // bytes fed to standard input
     std::string input_path{};               // or: a file opened as standard input (run_program)
     std::vector<int> closed_descriptors{};  // closed in the child before it starts
@@ -15,6 +16,7 @@ struct RunOptions {
     std::vector<std::string> arguments{};     // command-line arguments
     std::string directory{};                // working directory (empty: a new temporary one)
     std::vector<std::pair<std::string, std::string>> environment{};  // added or replaced
+    std::vector<std::string> unset{};       // variables removed from the environment
     bool keep_comspec = false;              // by default no command processor is found
     int timeout_seconds = 60;
     // For run_on_terminal: the input is typed in pieces, each piece written
