@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/windows/handles.hpp"
 #include "platform/windows/write_failure.hpp"
 
@@ -180,6 +182,16 @@ WriteFailure truncate_file(int handle, long long offset) {
     const DWORD error = cut ? ERROR_SUCCESS : ::GetLastError();
     ::SetFilePointerEx(system, current, nullptr, FILE_BEGIN);
     return cut ? WriteFailure::none : cut_failure(error);
+}
+
+std::string system_error_text(int system_error) {
+    char text[256];
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                    static_cast<DWORD>(system_error), 0, text, sizeof text, nullptr);
+    // The system's texts end with a full stop and a line end.
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.')) --length;
+    if (length == 0) return "system error " + std::to_string(system_error);
+    return std::string(text, length);
 }
 
 FileError delete_file(const char* path) {
