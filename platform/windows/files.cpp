@@ -62,6 +62,12 @@ WriteFailure cut_failure(DWORD error) {
     return error == ERROR_INVALID_PARAMETER ? WriteFailure::access_denied : win::write_failure(error);
 }
 
+// The refusal of the system's last failing call, with its own code.
+OpenedFile refused_by_system() {
+    const DWORD error = ::GetLastError();
+    return OpenedFile{-1, classify_error(static_cast<int>(error)), static_cast<int>(error)};
+}
+
 OpenedFile adopt(HANDLE handle) {
     const int slot = win::add_handle(handle);
     if (slot < 0) return refuse(handle, FileError::too_many_open);
@@ -77,22 +83,23 @@ FileError classify_error(int error_number) {
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
         case ERROR_BAD_NETPATH:
-        case ERROR_BAD_NET_NAME:
+        case ERROR_BAD_NET_NAME: return FileError::not_found;
+        case ERROR_DIRECTORY: return FileError::not_a_folder;
         case ERROR_BAD_UNIT:
-        case ERROR_NOT_READY: return FileError::not_found;
+        case ERROR_NOT_READY:
+        case ERROR_DEV_NOT_EXIST: return FileError::no_device;
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT:
         case ERROR_CURRENT_DIRECTORY: return FileError::access_denied;
+        case ERROR_WRITE_PROTECT: return FileError::read_only;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return FileError::busy;
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS: return FileError::exists;
         case ERROR_TOO_MANY_OPEN_FILES: return FileError::too_many_open;
+        case ERROR_FILENAME_EXCED_RANGE: return FileError::name_too_long;
         case ERROR_INVALID_NAME:
         case ERROR_BAD_PATHNAME:
-        case ERROR_FILENAME_EXCED_RANGE:
         case ERROR_INVALID_PARAMETER:
-        case ERROR_DIRECTORY:
         case ERROR_NOT_SUPPORTED: return FileError::bad_name;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL: return FileError::no_space;
@@ -106,10 +113,12 @@ OpenedFile open_file(const char* path, Creation creation, FileAccess access) {
     const DWORD disposition = creation == Creation::create_new ? CREATE_NEW : OPEN_EXISTING;
     HANDLE handle = create_file(path, desired_access(access), disposition);
     if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        // A directory cannot be opened as a file: it is refused as a name.
-        if (error == ERROR_ACCESS_DENIED && is_directory(path)) return OpenedFile{-1, FileError::bad_name};
-        return OpenedFile{-1, classify_error(static_cast<int>(error))};
+        const OpenedFile refused = refused_by_system();
+        // A directory cannot be opened as a file: the system says access is
+        // denied.
+        if (refused.system_error == ERROR_ACCESS_DENIED && is_directory(path))
+            return OpenedFile{-1, FileError::is_folder};
+        return refused;
     }
     if (!connectable(handle)) return refuse(handle, FileError::unsupported_kind);
     return adopt(handle);
@@ -121,13 +130,12 @@ OpenedFile create_scratch_file(std::string& name) {
     if (length == 0 || length > MAX_PATH) return OpenedFile{-1, FileError::not_found};
     char path[MAX_PATH + 1];
     // Makes the file, empty, under a name that did not exist.
-    if (::GetTempFileNameA(directory, "rz", 0, path) == 0)
-        return OpenedFile{-1, classify_error(static_cast<int>(::GetLastError()))};
+    if (::GetTempFileNameA(directory, "rz", 0, path) == 0) return refused_by_system();
     HANDLE handle = create_file(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
     if (handle == INVALID_HANDLE_VALUE) {
-        const FileError error = classify_error(static_cast<int>(::GetLastError()));
+        const OpenedFile refused = refused_by_system();
         ::DeleteFileA(path);
-        return OpenedFile{-1, error};
+        return refused;
     }
     OpenedFile file = adopt(handle);
     if (file.error != FileError::none) {

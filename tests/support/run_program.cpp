@@ -63,11 +63,14 @@ constexpr bool under_wine = false;
 std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::string>& storage) {
     storage.clear();
 #ifdef RAIZES_WINE
-    storage = {wine_program, "run", "cmd", "/c", wine_command(options)};
-#else
-    storage.push_back(options.binary.empty() ? std::string(RAIZES_BINARY) : options.binary);
-    for (const auto& a : options.arguments) storage.push_back(a);
+    // Only the program itself is a Windows program; another binary is one
+    // of this machine's.
+    if (options.binary.empty()) storage = {wine_program, "run", "cmd", "/c", wine_command(options)};
 #endif
+    if (storage.empty()) {
+        storage.push_back(options.binary.empty() ? std::string(RAIZES_BINARY) : options.binary);
+        for (const auto& a : options.arguments) storage.push_back(a);
+    }
     std::vector<char*> argv;
     for (auto& s : storage) argv.push_back(s.data());
     argv.push_back(nullptr);

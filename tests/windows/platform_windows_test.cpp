@@ -111,10 +111,10 @@ TEST(FileIdentity, TwoHandlesAndTheNameOfOneFileAgree) {
     plat::close_handle(b.handle);
 }
 
-TEST(FileKinds, DirectoriesAreRefusedAsNamesAndTheNullDeviceIsNoFile) {
+TEST(FileKinds, DirectoriesAreRefusedAsFoldersAndTheNullDeviceIsNoFile) {
     const std::string directory = temporary_directory();
     EXPECT_EQ(plat::open_file(directory.c_str(), plat::Creation::open_existing, plat::FileAccess::read_write).error,
-              plat::FileError::bad_name);
+              plat::FileError::is_folder);
     const plat::OpenedFile null_device =
         plat::open_file(plat::null_device_path(), plat::Creation::open_existing, plat::FileAccess::write);
     ASSERT_EQ(null_device.error, plat::FileError::none);
@@ -132,8 +132,12 @@ TEST(FileErrors, OpenFailuresFallIntoTheirClasses) {
     EXPECT_EQ(plat::open_file(existing.path().c_str(), plat::Creation::create_new, plat::FileAccess::read_write).error,
               plat::FileError::exists);
     const std::string bad = temporary_directory() + "raizes-bad<name>.txt";
-    EXPECT_EQ(plat::open_file(bad.c_str(), plat::Creation::create_new, plat::FileAccess::read_write).error,
-              plat::FileError::bad_name);
+    const plat::OpenedFile refused = plat::open_file(bad.c_str(), plat::Creation::create_new, plat::FileAccess::read_write);
+    EXPECT_EQ(refused.error, plat::FileError::bad_name);
+    EXPECT_EQ(refused.system_error, static_cast<int>(ERROR_INVALID_NAME));
+    const std::string wording = plat::system_error_text(ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(wording.empty());
+    EXPECT_NE(wording.back(), '\n');
 }
 
 TEST(FileChanges, CuttingKeepsThePositionAndDeletingRemovesTheFile) {
