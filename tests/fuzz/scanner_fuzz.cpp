@@ -212,8 +212,12 @@ void run_file_name_lines(Source source, std::size_t size) {
             const int length = io::read_console_line(line.get(), file_name_capacity);
             if (length < 0 || length > file_name_capacity) fault("file name", static_cast<int>(lines), "line length", length);
         } catch (const io::IoFailure& failure) {
-            if (failure.message_number != 501 && !(failure.message_number == 407 && source == Source::terminal))
-                fault("file name", static_cast<int>(lines), "unexpected error", failure.message_number);
+            // End of input, a line longer than the name's room, or a
+            // terminal line longer than the console allows.
+            const int number = failure.message_number;
+            const bool expected = number == rt::msg::end_of_file || number == rt::msg::value_too_long ||
+                                  (number == rt::msg::console_line_too_long && source == Source::terminal);
+            if (!expected) fault("file name", static_cast<int>(lines), "unexpected error", number);
             return;
         }
     }
