@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -214,7 +215,9 @@ std::string visible(const std::string& bytes) {
     return shown;
 }
 
-RunResult run_program(const RunOptions& options) {
+namespace {
+
+RunResult run_through_pipes(const RunOptions& options) {
     RunResult result;
     result.directory = options.directory.empty() ? make_temp_dir() : options.directory;
     int in_pipe[2], out_pipe[2], err_pipe[2];
@@ -282,6 +285,29 @@ RunResult run_program(const RunOptions& options) {
     }
     drain(err_pipe[0], result.err);
     ::close(err_pipe[0]);
+    return result;
+}
+
+// Under load Wine now and then fails to create a process: cmd.exe then says
+// so on standard output, or the run ends with nothing written at all, not
+// even the program's first line. The program has not run; a fault of its
+// own would show again in the next run.
+bool program_never_started(const RunResult& result) {
+    if (!under_wine || result.timed_out) return false;
+    return result.out.rfind("Application could not be started", 0) == 0 ||
+           (result.status != 0 && result.out.empty() && result.err.empty());
+}
+
+}  // namespace
+
+RunResult run_program(const RunOptions& options) {
+    RunResult result = run_through_pipes(options);
+    for (int retry = 0; retry < 3 && program_never_started(result); ++retry) {
+        std::fprintf(stderr, "[ wine     ] the program was not started; running it again\n");
+        RunOptions again = options;
+        again.directory = result.directory;
+        result = run_through_pipes(again);
+    }
     return result;
 }
 
