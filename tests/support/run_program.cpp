@@ -289,13 +289,14 @@ RunResult run_through_pipes(const RunOptions& options) {
 }
 
 // Under load Wine now and then fails to create a process: cmd.exe then says
-// so on standard output, or the run ends with nothing written at all, not
-// even the program's first line. The program has not run; a fault of its
-// own would show again in the next run.
+// so, or the run ends with nothing written at all, not even the program's
+// first line (which every run through pipes writes). The program has not
+// run; a fault of its own would show again in the next run.
 bool program_never_started(const RunResult& result) {
     if (!under_wine || result.timed_out) return false;
-    return result.out.rfind("Application could not be started", 0) == 0 ||
-           (result.status != 0 && result.out.empty() && result.err.empty());
+    return (result.out.empty() && result.err.empty()) ||
+           result.out.rfind("Application could not be started", 0) == 0 ||
+           result.err.find("Can't recognize") != std::string::npos;
 }
 
 }  // namespace
@@ -303,7 +304,8 @@ bool program_never_started(const RunResult& result) {
 RunResult run_program(const RunOptions& options) {
     RunResult result = run_through_pipes(options);
     for (int retry = 0; retry < 3 && program_never_started(result); ++retry) {
-        std::fprintf(stderr, "[ wine     ] the program was not started; running it again\n");
+        std::fprintf(stderr, "[ wine     ] the program was not started (status %d, output [%s]); running it again\n",
+                     result.status, visible(result.out.substr(0, 120)).c_str());
         RunOptions again = options;
         again.directory = result.directory;
         result = run_through_pipes(again);
