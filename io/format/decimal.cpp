@@ -10,7 +10,6 @@
 namespace io {
 namespace {
 
-constexpr int conversion_digits = 17;
 static_assert(real8_cap < conversion_digits && real4_cap < real8_cap,
               "the digit after the cut is always one of the converted digits");
 static_assert(conversion_digits < shown_buffer);
@@ -119,13 +118,21 @@ struct Wide {
 
 constexpr std::uint64_t low_32 = 0xFFFF'FFFFu;
 
+// The full product of two 64-bit numbers. A compiler with a 128-bit type
+// takes it in one multiplication; the halves give the same bits.
 constexpr Wide multiply(std::uint64_t a, std::uint64_t b) {
+#if defined(__SIZEOF_INT128__)
+    __extension__ typedef unsigned __int128 product;
+    const product p = static_cast<product>(a) * b;
+    return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
+#else
     const std::uint64_t lo_lo = (a & low_32) * (b & low_32);
     const std::uint64_t hi_lo = (a >> 32) * (b & low_32);
     const std::uint64_t lo_hi = (a & low_32) * (b >> 32);
     const std::uint64_t hi_hi = (a >> 32) * (b >> 32);
     const std::uint64_t cross = (lo_lo >> 32) + (hi_lo & low_32) + lo_hi;  // cannot wrap
     return {hi_hi + (hi_lo >> 32) + (cross >> 32), (cross << 32) | (lo_lo & low_32)};
+#endif
 }
 
 constexpr Wide add(Wide a, std::uint64_t b) {
@@ -249,26 +256,50 @@ bool convert_by_table(std::uint64_t bits, std::uint64_t& rounded, int& x) {
     return true;
 }
 
-constexpr std::array<char, 200> digit_pairs = [] {
-    std::array<char, 200> pairs{};
-    for (int i = 0; i < 100; ++i) {
-        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
+constexpr std::uint64_t powers_of_ten_64[] = {
+    1u,
+    10u,
+    100u,
+    1000u,
+    10000u,
+    100000u,
+    1000000u,
+    10000000u,
+    100000000u,
+    1000000000u,
+    10000000000u,
+    100000000000u,
+    1000000000000u,
+    10000000000000u,
+    100000000000000u,
+    1000000000000000u,
+    10000000000000000u,
+    100000000000000000u,
+};
 
-void write_4_digits(std::uint32_t v, char* out) {
-    std::memcpy(out, digit_pairs.data() + 2 * (v / 100), 2);
-    std::memcpy(out + 2, digit_pairs.data() + 2 * (v % 100), 2);
+// The eight decimal digits of v < 10^8 as eight characters, the first digit
+// in the lowest byte: both halves of four digits at once, split into pairs
+// of two digits, then into single digits, in the lanes of one word.
+std::uint64_t eight_digits(std::uint32_t v) {
+    constexpr std::uint64_t pair_lanes = (std::uint64_t{0x7F} << 32) | 0x7F;
+    constexpr std::uint64_t digit_lanes =
+        (std::uint64_t{0xF} << 48) | (std::uint64_t{0xF} << 32) | (std::uint64_t{0xF} << 16) | 0xF;
+    const std::uint64_t halves = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+    const std::uint64_t high_pairs = ((halves * 10486) >> 20) & pair_lanes;  // each half / 100
+    const std::uint64_t pairs = ((halves - 100 * high_pairs) << 16) + high_pairs;
+    std::uint64_t digits = ((pairs * 103) >> 10) & digit_lanes;  // each pair / 10
+    digits += (pairs - 10 * digits) << 8;
+    digits += 0x3030303030303030u;  // '0' in every byte
+    if constexpr (std::endian::native == std::endian::big) digits = __builtin_bswap64(digits);
+    return digits;
 }
 
 void write_8_digits(std::uint32_t v, char* out) {
-    write_4_digits(v / 10000, out);
-    write_4_digits(v % 10000, out + 4);
+    const std::uint64_t digits = eight_digits(v);
+    std::memcpy(out, &digits, 8);
 }
 
-// The 17 digits of a number in [10^16, 10^17).
+// The 17 digits of a number below 10^17, with leading zeros.
 void write_17_digits(std::uint64_t v, char* out) {
     const std::uint64_t high = v / 100000000;  // 9 digits
     out[0] = static_cast<char>('0' + high / 100000000);
@@ -276,23 +307,41 @@ void write_17_digits(std::uint64_t v, char* out) {
     write_8_digits(static_cast<std::uint32_t>(v % 100000000), out + 9);
 }
 
-// Writes the 17 digits (before the removal of trailing zeros) of a finite
-// non-zero magnitude; returns its exponent x.
-int convert_magnitude(double magnitude, std::uint64_t bits, char* digits) {
-    std::uint64_t rounded;
-    int x;
-    if (convert_by_table(bits, rounded, x)) {
-        write_17_digits(rounded, digits);
-        return x;
-    }
-    return convert_by_library(magnitude, bits, digits);
+std::uint64_t parse_17_digits(const char* digits) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < conversion_digits; ++i) v = v * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    return v;
+}
+
+// The 17-digit rounding of a finite non-zero magnitude, as a number in
+// [10^16, 10^17), and its exponent x.
+struct Converted {
+    std::uint64_t digits;
+    int exponent;
+};
+
+Converted convert_magnitude(double magnitude, std::uint64_t bits) {
+    Converted c;
+    if (convert_by_table(bits, c.digits, c.exponent)) return c;
+    char text[conversion_digits];
+    c.exponent = convert_by_library(magnitude, bits, text);
+    c.digits = parse_17_digits(text);
+    return c;
 }
 
 void make_zero(ShownDigits& s) {
-    std::memset(s.digits, '0', conversion_digits);
     s.sign = ' ';
     s.zero = true;
     s.exponent = 0;
+    s.count = 0;
+    s.value = 0;
+}
+
+// The `count` digits of `s.value` as text.
+void write_shown_text(ShownDigits& s) {
+    char text[2 * conversion_digits];
+    write_17_digits(s.value, text);
+    std::memcpy(s.digits, text + conversion_digits - s.count, conversion_digits);
 }
 
 }  // namespace
@@ -315,7 +364,9 @@ DecimalDigits to_decimal_digits(double value) {
         return dd;  // digits "0", exponent 0
     }
 
-    dd.exponent = convert_magnitude(std::fabs(value), bits, dd.digits);
+    const Converted c = convert_magnitude(std::fabs(value), bits);
+    write_17_digits(c.digits, dd.digits);
+    dd.exponent = c.exponent;
     int count = conversion_digits;
     while (count > 1 && dd.digits[count - 1] == '0') --count;
     dd.count = count;
@@ -330,45 +381,47 @@ const char* nonfinite_text(double value) {
 ShownDigits shown_digits(double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     ShownDigits s;
-    std::memset(s.digits, '0', shown_buffer);
     if ((bits & ~sign_bit) == 0) {
         make_zero(s);
         return s;
     }
+    const Converted c = convert_magnitude(std::fabs(value), bits);
     s.sign = (bits & sign_bit) != 0 ? '-' : ' ';
     s.zero = false;
-    s.exponent = convert_magnitude(std::fabs(value), bits, s.digits);
+    s.exponent = c.exponent;
+    s.count = conversion_digits;
+    s.value = c.digits;
     return s;
 }
 
 void round_to_shown(ShownDigits& s, long long n, RealKind kind) {
     n = std::min<long long>(n, digit_cap(kind));
+    if (s.zero) return;
     if (n < 0) {
         make_zero(s);
         return;
     }
     if (n == 0) {
-        if (s.digits[0] < '5') {
+        if (s.value < 5 * powers_of_ten_64[s.count - 1]) {  // the first digit below 5
             make_zero(s);
             return;
         }
-        std::memset(s.digits, '0', conversion_digits);
-        s.digits[0] = '1';  // one position above the first digit
+        s.value = 1;  // one position above the first digit
+        s.count = 1;
         ++s.exponent;
-        return;
+    } else if (n < s.count) {
+        const auto cut = static_cast<int>(n);
+        const std::uint64_t unit = powers_of_ten_64[s.count - cut];
+        std::uint64_t kept = s.value / unit;
+        if (s.value % unit >= unit / 2) ++kept;  // the digit after the cut is 5 or more
+        if (kept == powers_of_ten_64[cut]) {     // the carry ran out of the first digit
+            kept = powers_of_ten_64[cut - 1];
+            ++s.exponent;
+        }
+        s.value = kept;
+        s.count = cut;
     }
-    const auto cut = static_cast<int>(n);
-    const int up = s.digits[cut] >= '5' ? 1 : 0;
-    std::memset(s.digits + cut, '0', static_cast<std::size_t>(conversion_digits - cut));
-    s.digits[cut - 1] = static_cast<char>(s.digits[cut - 1] + up);
-    for (int i = cut - 1; i > 0 && s.digits[i] > '9'; --i) {
-        s.digits[i] = '0';
-        ++s.digits[i - 1];
-    }
-    if (s.digits[0] > '9') {
-        s.digits[0] = '1';
-        ++s.exponent;
-    }
+    write_shown_text(s);
 }
 
 }  // namespace io

@@ -29,25 +29,37 @@ constexpr int real8_cap = 16;
 constexpr int real4_cap = 7;
 constexpr int digit_cap(RealKind kind) { return kind == RealKind::real8 ? real8_cap : real4_cap; }
 
-// The digits of a finite value as the field layouts read them: the 17
-// converted digits (before the removal of trailing zeros), then '0' in every
-// position up to the size of the buffer.
+// The digits of a finite value as the field layouts read them. The
+// conversion gives them as a number, `value`, of 17 digits (trailing zeros
+// kept); the rounding to the digits shown cuts it to `count` digits and
+// writes them as text into `digits`. A layout reads the text: its first
+// `count` characters, and '0' in every position after them. The buffer is
+// large enough for a layout to copy a run of up to 16 digits from any
+// position before the 17th at once.
+constexpr int conversion_digits = 17;
 constexpr int shown_buffer = 64;
 
 struct ShownDigits {
-    char sign;     // '-' or ' '
-    bool zero;     // the value is zero, or nothing of it is left after the rounding
-    int exponent;  // x: value = 0.d1d2d3... x 10^x; zero has 0
+    char sign;            // '-' or ' '
+    bool zero;            // the value is zero, or nothing of it is left after the rounding
+    int exponent;         // x: value = 0.d1d2d3... x 10^x; zero has 0
+    int count;            // digits in `value` (below 10^count), and held in `digits`
+    std::uint64_t value;  // the digits as a number; 0 for zero
     char digits[shown_buffer];
+
+    char digit(long long position) const { return position < count ? digits[position] : '0'; }
 };
 
+// The converted digits of a finite value; `digits` is not written yet.
 ShownDigits shown_digits(double value);
 
 // Cuts the digits to n significant digits, or to the cap of `kind` when that
-// is fewer, the digit after the cut deciding (half away from zero). A carry
-// out of the first digit gives "1" and one more in the exponent. With n = 0
-// the first digit decides between "1" one position up and nothing; with n < 0
-// nothing is left. Nothing left is zero: blank sign, exponent 0.
+// is fewer, the digit after the cut deciding (half away from zero), and
+// writes them as text. A carry out of the first digit gives "1" and one
+// more in the exponent. With n = 0 the first digit decides between "1" one
+// position up and nothing; with n < 0 nothing is left. Nothing left is
+// zero: blank sign, exponent 0. Every layout calls it once, before reading
+// the digits.
 void round_to_shown(ShownDigits& s, long long n, RealKind kind);
 
 }  // namespace io

@@ -10,6 +10,10 @@
 namespace io {
 namespace {
 
+// The small writing steps of a layout are inlined into it, so that the
+// write position stays in a register.
+#define inline_always [[gnu::always_inline]] inline
+
 constexpr std::array<char, field_capacity> asterisk_run = [] {
     std::array<char, field_capacity> run{};
     run.fill('*');
@@ -18,21 +22,36 @@ constexpr std::array<char, field_capacity> asterisk_run = [] {
 
 // ---- Writing ----------------------------------------------------------------
 
-// Writes where the whole text is known to fit.
+// Writes into a field text where the whole text is known to fit. A short
+// run is written as one block of `field_slack` bytes, of which the bytes
+// past the run are overwritten next or lie beyond the text.
 struct DirectWriter {
     char* p;
 
-    void put(char c) { *p++ = c; }
-    void put_if(char c, bool wanted) {
+    inline_always void put(char c) { *p++ = c; }
+    inline_always void put_if(char c, bool wanted) {
         *p = c;
         p += wanted ? 1 : 0;
     }
-    void put_run(char c, int count) {
-        std::memset(p, c, static_cast<std::size_t>(count));
+    inline_always void put_run(char c, int count) {
+        if (count <= field_slack) {
+            std::memset(p, c, field_slack);
+        } else {
+            std::memset(p, c, static_cast<std::size_t>(count));
+        }
         p += count;
     }
-    void put_text(const char* text, int count) {
+    inline_always void put_text(const char* text, int count) {
         std::memcpy(p, text, static_cast<std::size_t>(count));
+        p += count;
+    }
+    // `digits` has at least `field_slack` readable bytes.
+    inline_always void put_digit_run(const char* digits, int count) {
+        if (count <= field_slack) {
+            std::memcpy(p, digits, field_slack);
+        } else {
+            std::memcpy(p, digits, static_cast<std::size_t>(count));
+        }
         p += count;
     }
 };
@@ -57,13 +76,14 @@ struct BoundedWriter {
         std::memcpy(out.text + out.length, text, static_cast<std::size_t>(n));
         out.length += n;
     }
+    void put_digit_run(const char* digits, int count) { put_text(digits, count); }
 };
 
 // Runs `layout` with the direct writer when its text, at most `most`
 // characters, is known to fit, and with the bounded writer otherwise;
 // returns what the layout returns (false: no such field, asterisks).
 template <class Layout>
-bool write_layout(long long most, FieldText& out, const Layout& layout) {
+inline_always bool write_layout(long long most, FieldText& out, const Layout& layout) {
     if (most <= field_capacity) {
         DirectWriter writer{out.text};
         const bool done = layout(writer);
@@ -74,17 +94,17 @@ bool write_layout(long long most, FieldText& out, const Layout& layout) {
     return layout(writer);
 }
 
-// Positions [from, to) of the shown digits.
+// Positions [from, to) of the shown digits: those held, then '0'.
 template <class Writer>
-void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
+inline_always void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
     if (to <= from) return;
-    const int buffered = std::clamp(shown_buffer - from, 0, to - from);
-    w.put_text(s.digits + std::min(from, shown_buffer), buffered);
-    w.put_run('0', to - from - buffered);
+    const int held = std::clamp(s.count - from, 0, to - from);
+    if (held > 0) w.put_digit_run(s.digits + from, held);
+    if (held < to - from) w.put_run('0', to - from - held);
 }
 
 template <class Writer>
-void put_sign(char sign, bool sign_plus, Writer& w) {
+inline_always void put_sign(char sign, bool sign_plus, Writer& w) {
     const bool negative = sign == '-';
     w.put_if(negative ? '-' : '+', negative || sign_plus);
 }
@@ -113,7 +133,7 @@ long long exponent_room(int e) { return e == 2 ? 4 : std::max(e, 0) + 2LL; }
 // The exponent part of an E field. Returns false when the exponent needs
 // more digits than the form allows (the field is then all asterisks).
 template <class Writer>
-bool put_exponent(int value, int e, Writer& w) {
+inline_always bool put_exponent(int value, int e, Writer& w) {
     const char sign = value < 0 ? '-' : '+';
     const int magnitude = value < 0 ? -value : value;
     if (e == 2 && magnitude < 100) {
@@ -140,7 +160,7 @@ bool put_exponent(int value, int e, Writer& w) {
 // The exponent form with the digits already rounded to the n significant
 // digits shown (k within -d < k <= d+1).
 template <class Writer>
-bool put_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus, Writer& w) {
+inline_always bool put_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus, Writer& w) {
     put_sign(s.sign, sign_plus, w);
     const int before_point = std::max(k, 0);
     put_digits(s, 0, before_point, w);
@@ -172,7 +192,7 @@ FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
 // The digits before the point, the point and d digits after it: '0' between
 // the point and a first digit further right, and beyond the rounded digits.
 template <class Writer>
-void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d, bool sign_plus, Writer& w) {
+inline_always void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d, bool sign_plus, Writer& w) {
     put_sign(s.sign, sign_plus, w);
     w.put_if('0', shape.leading_zero);
     put_digits(s, 0, shape.before_point, w);
@@ -251,12 +271,12 @@ void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
     put_exponent_form(s, q, out);
 }
 
+#undef inline_always
+
 }  // namespace
 
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) {
-    out.length = 0;
     out.too_wide = false;
-    BoundedWriter w{out};
     const int m = std::max(params.d, 0);
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
@@ -266,12 +286,14 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
         const auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
         length = static_cast<int>(result.ptr - digits);
     }
-    if (value < 0)
-        w.put('-');
-    else if (params.sign_plus && (m > 0 || length > 0))
-        w.put('+');
-    w.put_run('0', m - length);
-    w.put_text(digits, length);
+    const bool sign = value < 0 || (params.sign_plus && (m > 0 || length > 0));
+    out.length = 0;
+    write_layout(1LL + std::max(m, length), out, [&](auto& w) {
+        w.put_if(value < 0 ? '-' : '+', sign);
+        if (m > length) w.put_run('0', m - length);
+        w.put_text(digits, length);
+        return true;
+    });
 }
 
 void edit_real(double value, const EditParams& params, FieldText& out) {
@@ -306,6 +328,17 @@ FittedField fit_field(const FieldText& text, int w) {
     if (w < 0) w = 0;
     if (text.length <= w) return {w - text.length, text.view()};
     return {0, std::string_view(asterisk_run.data(), static_cast<std::size_t>(w))};
+}
+
+FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text) {
+    edit_integer(value, params, text);
+    return fit_field(text, params.w);
+}
+
+FittedField edit_real_field(double value, const EditParams& params, FieldText& text) {
+    edit_real(value, params, text);
+    if (text.too_wide) return {std::max(params.w, 0), {}, '*'};
+    return fit_field(text, params.w);
 }
 
 }  // namespace io

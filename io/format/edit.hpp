@@ -29,13 +29,16 @@ struct EditParams {
 
 // Field texts longer than this are cut; no format of the system comes near.
 constexpr int field_capacity = 1024;
+// Room after the capacity: a layout may write a short run as a whole block
+// of this many bytes and keep only its first characters.
+constexpr int field_slack = 16;
 
 struct FieldText {
     int length = 0;
     // The fixed form keeps nothing of a text longer than the capacity: the
     // text is then empty and the field all asterisks, however wide.
     bool too_wide = false;
-    char text[field_capacity];
+    char text[field_capacity + field_slack];
     std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
 };
 
@@ -44,12 +47,21 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out);
 
 void edit_real(double value, const EditParams& params, FieldText& out);
 
-// A text fitted into w columns: `leading_blanks` blanks, then `body` (the
-// text, or w asterisks when it does not fit).
+// A text fitted into w columns: `lead` copies of `lead_char`, then `body`.
+// fit_field gives blanks and the text, or w asterisks in `body` when the
+// text does not fit.
 struct FittedField {
-    int leading_blanks = 0;
+    int lead = 0;
     std::string_view body;
+    char lead_char = ' ';
 };
 FittedField fit_field(const FieldText& text, int w);
+
+// The w columns (w = `params.w`) an I or a real edit descriptor writes for
+// one value: the edit, then the fitting; a fixed-form text too wide for any
+// field gives w asterisks, however wide. Every format-directed field is
+// made by these two.
+FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text);
+FittedField edit_real_field(double value, const EditParams& params, FieldText& text);
 
 }  // namespace io

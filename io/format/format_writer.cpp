@@ -1,6 +1,12 @@
 // The format-directed record writer: walks the compiled format together with
 // the queued items and builds the records of one output statement.
 //
+// The same walk makes the plans (format_plan.hpp): planning, it passes no
+// byte to the unit but appends every byte it writes to the plan, and keeps
+// every field as a step with its edit parameters in place of its text. A
+// walk that would overwrite a written column, meets a character item or
+// fails leaves no usable plan.
+//
 // The current record is built in the writer's own record buffer and passed to
 // the unit when it ends (a file gets it through the unit buffer with CR LF, a
 // console gets it as one console record). Holding the whole record until its
@@ -56,6 +62,9 @@ bool descriptor_serves(const Entry& descriptor, ItemType type) {
     return false;
 }
 
+// Planning stops where a plan cannot stand for the statement.
+struct NotPlannable {};
+
 struct GroupFrame {
     const std::uint8_t* restart;
     std::int32_t remaining;
@@ -63,11 +72,12 @@ struct GroupFrame {
 
 // The state of one statement, reset at its start.
 struct WriteState {
-    WriteState(Unit& u, std::string& r, const std::uint8_t* start)
-        : unit(u), console(u.connection.kind == UnitKind::console), record(r), position(start) {}
+    WriteState(Unit* u, std::string& r, const std::uint8_t* start, FormatPlan* p)
+        : unit(u), console(u != nullptr && u->connection.kind == UnitKind::console), plan(p), record(r), position(start) {}
 
-    Unit& unit;
+    Unit* unit;  // null while planning
     bool console;
+    FormatPlan* plan;     // the plan being made, or null
     std::string& record;  // the current record; its size is the furthest extent
     bool record_in_transit = false;
 
@@ -104,7 +114,16 @@ struct RecordBufferRelease {
     }
 };
 
+// While planning every byte is written at the end of the record.
+void plan_write(WriteState& s) {
+    if (s.column != s.record.size()) throw NotPlannable{};
+}
+
 void write_fill(WriteState& s, char c, std::size_t count) {
+    if (s.plan) {
+        plan_write(s);
+        plan_append_fill(*s.plan, c, count);
+    }
     std::string& record = s.record;
     const std::size_t overlap = std::min(count, record.size() - s.column);
     if (overlap > 0) std::memset(record.data() + s.column, c, overlap);
@@ -118,6 +137,10 @@ void emit(WriteState& s, const char* bytes, std::size_t count) {
     if (s.pending_blanks > 0) {
         write_fill(s, ' ', s.pending_blanks);
         s.pending_blanks = 0;
+    }
+    if (s.plan) {
+        plan_write(s);
+        plan_append_bytes(*s.plan, bytes, count);
     }
     std::string& record = s.record;
     if (s.column == record.size()) {
@@ -139,29 +162,51 @@ void emit_repeated(WriteState& s, char c, std::size_t count) {
 }
 
 void emit_field(WriteState& s, const FittedField& fitted) {
-    const std::size_t blanks = static_cast<std::size_t>(std::max(fitted.leading_blanks, 0));
+    const std::size_t lead = static_cast<std::size_t>(std::max(fitted.lead, 0));
     std::string& record = s.record;
     if (s.pending_blanks == 0 && s.column == record.size()) {
         // The usual case, a field at the end of the record: one resize.
         const std::size_t start = record.size();
-        record.resize(start + blanks + fitted.body.size());
-        std::memset(record.data() + start, ' ', blanks);
-        std::memcpy(record.data() + start + blanks, fitted.body.data(), fitted.body.size());
+        record.resize(start + lead + fitted.body.size());
+        std::memset(record.data() + start, fitted.lead_char, lead);
+        std::memcpy(record.data() + start + lead, fitted.body.data(), fitted.body.size());
         s.column = record.size();
         return;
     }
-    emit_repeated(s, ' ', blanks);
+    emit_repeated(s, fitted.lead_char, lead);
     emit(s, fitted.body.data(), fitted.body.size());
 }
 
-// Passes the record to the unit; a file record gets its CR LF here.
+// Planning: the field's w columns become a step of the plan; the record
+// holds blanks in their place, for its extent.
+void plan_field(WriteState& s, PlanStepKind kind, const EditParams& params) {
+    if (s.pending_blanks > 0) {
+        write_fill(s, ' ', s.pending_blanks);
+        s.pending_blanks = 0;
+    }
+    plan_write(s);
+    plan_append_field(*s.plan, kind, params);
+    if (!plan_within_limits(*s.plan)) throw NotPlannable{};
+    const std::size_t w = static_cast<std::size_t>(std::max(params.w, 0));
+    s.record.append(w, ' ');
+    s.column += w;
+}
+
+// Passes the record to the unit; a file record gets its CR LF here. While
+// planning, the record's bytes are in the plan already.
 void hand_over(WriteState& s, bool with_line_end) {
+    if (s.plan) {
+        if (with_line_end) plan_mark_record_end(*s.plan);
+        if (!plan_within_limits(*s.plan)) throw NotPlannable{};
+        s.record.clear();
+        return;
+    }
     s.record_in_transit = true;
     if (s.console) {
-        send_console_record(s.unit, s.record.data(), s.record.size());
+        send_console_record(*s.unit, s.record.data(), s.record.size());
     } else {
         if (with_line_end) s.record.append("\r\n", 2);
-        put_bytes(s.unit, s.record.data(), s.record.size());
+        put_bytes(*s.unit, s.record.data(), s.record.size());
     }
     s.record.clear();
     s.record_in_transit = false;
@@ -171,7 +216,7 @@ void end_record(WriteState& s) {
     s.pending_blanks = 0;
     hand_over(s, true);
     s.column = 0;
-    s.unit.record_written = true;
+    if (s.unit) s.unit->record_written = true;
 }
 
 // Tn: at or beyond the furthest extent the gap becomes pending blanks; before
@@ -181,6 +226,7 @@ void tab_to(WriteState& s, std::int64_t n) {
     if (target >= s.record.size()) {
         s.pending_blanks = target - s.column;
     } else {
+        if (s.plan) throw NotPlannable{};
         s.column = target;
         s.pending_blanks = 0;
     }
@@ -194,6 +240,7 @@ void tab_left(WriteState& s, std::int64_t n) {
     if (target >= s.column) {
         s.pending_blanks = target - s.column;
     } else {
+        if (s.plan) throw NotPlannable{};
         s.column = target;
         s.pending_blanks = 0;
     }
@@ -333,16 +380,6 @@ EditParams real_params(const WriteState& s) {
     return params;
 }
 
-void write_real(WriteState& s, double value) {
-    const int w = s.current.w;
-    edit_real(value, real_params(s), s.field);
-    if (s.field.too_wide) {  // wider than any field text: certainly wider than w
-        emit_repeated(s, '*', static_cast<std::size_t>(std::max(w, 0)));
-        return;
-    }
-    emit_field(s, fit_field(s.field, w));
-}
-
 void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& item) {
     if (s.repeats_left > 0) {
         --s.repeats_left;
@@ -351,21 +388,31 @@ void write_item(WriteState& s, const QueuedItems& statement, const QueuedItem& i
     }
     if (!descriptor_serves(s.current, item.type)) fail(mismatch_error(item.type));
     switch (item.type) {
-        case ItemType::integer4:
-            edit_integer(item.integer, {.d = s.current.d, .sign_plus = s.sign_plus}, s.field);
-            emit_field(s, fit_field(s.field, s.current.w));
+        case ItemType::integer4: {
+            const EditParams params{.w = s.current.w, .d = s.current.d, .sign_plus = s.sign_plus};
+            if (s.plan) {
+                plan_field(s, PlanStepKind::integer_field, params);
+            } else {
+                emit_field(s, edit_integer_field(item.integer, params, s.field));
+            }
             break;
+        }
         case ItemType::real8:
-            write_real(s, item.real);
+            if (s.plan) {
+                plan_field(s, PlanStepKind::real_field, real_params(s));
+            } else {
+                emit_field(s, edit_real_field(item.real, real_params(s), s.field));
+            }
             break;
         case ItemType::character:
+            if (s.plan) throw NotPlannable{};
             write_character(s, statement.text_of(item), item.text_length);
             break;
     }
 }
 
 void perform(WriteState& s, const QueuedItems& statement, bool non_advancing) {
-    for (const QueuedItem& item : statement.items) write_item(s, statement, item);
+    for (const QueuedItem& item : statement.list()) write_item(s, statement, item);
     if (s.repeats_left == 0) walk(s, nullptr);
     s.pending_blanks = 0;
     if (s.suppress_record_end || non_advancing) {
@@ -386,16 +433,41 @@ void keep_partial_record(WriteState& s) {
     }
 }
 
+// The writer's record buffer, for a walk that plans: a separate one, so
+// that planning never touches a record being written.
+std::string& planning_record() {
+    static std::string buffer;
+    return buffer;
+}
+
+// The usable plan for the statement, made now if the format has none for
+// its item types yet; null when the interpreter must write it. Without the
+// memory for a plan the statement is interpreted.
+const FormatPlan* plan_for(CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
+    if (!plannable(items)) return nullptr;
+    const FormatPlan* plan = format.plans.find(items.signature(), non_advancing);
+    if (!plan) {
+        try {
+            plan = &format.plans.keep(plan_format(format, items, non_advancing));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        } catch (const std::length_error&) {
+            return nullptr;
+        }
+    }
+    return plan->usable ? plan : nullptr;
+}
+
 }  // namespace
 
-void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& statement, bool non_advancing) {
+void interpret_format(Unit& unit, const CompiledFormat& format, const QueuedItems& statement, bool non_advancing) {
     if (unit.connection.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
     if (format.bytes.empty()) fail(not_parenthesised);
 
     std::string& record = record_buffer();
     record.clear();
     RecordBufferRelease release{record};
-    WriteState s(unit, record, format.bytes.data());
+    WriteState s(&unit, record, format.bytes.data(), nullptr);
     try {
         perform(s, statement, non_advancing);
     } catch (const IoFailure&) {
@@ -408,6 +480,43 @@ void format_write(Unit& unit, const CompiledFormat& format, const QueuedItems& s
         keep_partial_record(s);
         fail(rt::msg::no_memory);
     }
+}
+
+FormatPlan plan_format(const CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
+    FormatPlan plan;
+    plan.signature = items.signature();
+    plan.non_advancing = non_advancing;
+    if (format.bytes.empty() || !plannable(items)) return plan;
+    std::string& record = planning_record();
+    record.clear();
+    RecordBufferRelease release{record};
+    WriteState s(nullptr, record, format.bytes.data(), &plan);
+    try {
+        perform(s, items, non_advancing);
+        plan.usable = true;
+    } catch (const NotPlannable&) {
+    } catch (const IoFailure&) {
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    if (!plan.usable) {
+        plan.steps = {};
+        plan.bytes = {};
+        plan.length = 0;
+    }
+    return plan;
+}
+
+WritePath format_write(Unit& unit, CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
+    if (unit.connection.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
+    if (unit.connection.kind != UnitKind::console) {
+        if (const FormatPlan* plan = plan_for(format, items, non_advancing)) {
+            run_plan(unit, *plan, items);
+            return WritePath::planned;
+        }
+    }
+    interpret_format(unit, format, items, non_advancing);
+    return WritePath::interpreted;
 }
 
 }  // namespace io

@@ -1,7 +1,9 @@
 #pragma once
 // The items of one output statement, queued in list order by the statement
 // layer and read by the record writers.
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,35 +20,63 @@ struct QueuedItem {
     std::uint32_t text_length = 0;
 };
 
-// Integers and reals are kept by value, character items as copies made at
-// the item call, so later changes to the variables do not show.
-struct QueuedItems {
-    std::vector<QueuedItem> items;
-    std::string texts;  // copies of the character items
+// The item types of a statement in list order, two bits each: what a
+// format plan is chosen by. Only the first `signature_items` types fit.
+struct ItemSignature {
+    std::uint64_t codes = 0;
+    std::uint32_t count = 0;
+    bool has_character = false;
 
-    const char* text_of(const QueuedItem& item) const { return texts.data() + item.text_offset; }
+    friend bool operator==(const ItemSignature&, const ItemSignature&) = default;
+};
+constexpr std::uint32_t signature_items = 32;
+
+constexpr std::uint64_t signature_code(ItemType type) {
+    return type == ItemType::integer4 ? 1 : type == ItemType::real8 ? 2 : 3;
+}
+
+// Integers and reals are kept by value, character items as copies made at
+// the item call, so later changes to the variables do not show. The slots
+// are kept from statement to statement: once a statement level has held as
+// many items as a statement brings, queuing them allocates nothing.
+class QueuedItems {
+public:
+    std::span<const QueuedItem> list() const { return {slots_.data(), count_}; }
+    std::size_t size() const { return count_; }
+    const ItemSignature& signature() const { return signature_; }
+    const char* text_of(const QueuedItem& item) const { return texts_.data() + item.text_offset; }
 
     void clear() {
-        items.clear();
-        texts.clear();
+        count_ = 0;
+        texts_.clear();
+        signature_ = {};
     }
-    void add_integer(std::int32_t value) {
-        QueuedItem item{ItemType::integer4};
-        item.integer = value;
-        items.push_back(item);
-    }
-    void add_real8(double value) {
-        QueuedItem item{ItemType::real8};
-        item.real = value;
-        items.push_back(item);
-    }
+    void add_integer(std::int32_t value) { next(ItemType::integer4).integer = value; }
+    void add_real8(double value) { next(ItemType::real8).real = value; }
     void add_character(std::string_view text) {
-        QueuedItem item{ItemType::character};
-        item.text_offset = static_cast<std::uint32_t>(texts.size());
+        QueuedItem& item = next(ItemType::character);
+        item.text_offset = static_cast<std::uint32_t>(texts_.size());
         item.text_length = static_cast<std::uint32_t>(text.size());
-        texts.append(text);
-        items.push_back(item);
+        texts_.append(text);
     }
+
+private:
+    QueuedItem& next(ItemType type) {
+        if (signature_.count < signature_items) signature_.codes |= signature_code(type) << (2 * signature_.count);
+        ++signature_.count;
+        signature_.has_character |= type == ItemType::character;
+        if (count_ == capacity_) grow();
+        QueuedItem& item = slots_[count_++];
+        item.type = type;
+        return item;
+    }
+    void grow();  // twice the slots, keeping those queued
+
+    std::vector<QueuedItem> slots_;  // all of them in use or free for use
+    std::size_t capacity_ = 0;       // slots_.size()
+    std::size_t count_ = 0;
+    std::string texts_;  // copies of the character items
+    ItemSignature signature_;
 };
 
 }  // namespace io

@@ -106,7 +106,7 @@ void list_write(Unit& unit, const QueuedItems& statement) {
     if (unit.connection.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
     ListRecord record{unit, {}};
     FieldText text;
-    for (const QueuedItem& item : statement.items) {
+    for (const QueuedItem& item : statement.list()) {
         switch (item.type) {
             case ItemType::character:
                 put_character(record, statement.text_of(item), static_cast<int>(item.text_length));

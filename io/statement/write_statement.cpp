@@ -43,6 +43,9 @@ constexpr int nesting_limit = 4;
 struct StatementStack {
     std::array<QueuedStatement, nesting_limit> levels;
     int depth = 0;  // open statements, including refused ones
+    // The queue the item calls add to: the innermost statement's, none
+    // after a refused begin call.
+    QueuedItems* open = nullptr;
 };
 
 StatementStack g_statements;
@@ -86,9 +89,7 @@ void compile_for(QueuedStatement& statement, const char* format, int format_leng
     statement.format_length = format_length;
 }
 
-// The statement an item call adds to: none after a refused begin call.
-QueuedItems* open_queue() {
-    QueuedStatement* statement = current();
+QueuedItems* queue_of(QueuedStatement* statement) {
     return statement && !statement->begin_error ? &statement->items : nullptr;
 }
 
@@ -98,6 +99,7 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
                 int flags) {
     const bool return_errors = (flags & return_errors_flag) != 0;
     ++g_statements.depth;
+    g_statements.open = nullptr;
     QueuedStatement* statement = current();
     if (!statement) return settle_error(rt::msg::statements_nested_too_deeply, return_errors, unit);
 
@@ -123,22 +125,23 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
         }
     }
     if (statement->begin_error) return settle_error(statement->begin_error, return_errors, unit);
+    g_statements.open = &statement->items;
     return 0;
 }
 
 int write_integer_item(std::int32_t value) {
-    if (QueuedItems* queue = open_queue()) queue->add_integer(value);
+    if (QueuedItems* queue = g_statements.open) queue->add_integer(value);
     return 0;
 }
 
 int write_real8_item(double value) {
-    if (QueuedItems* queue = open_queue()) queue->add_real8(value);
+    if (QueuedItems* queue = g_statements.open) queue->add_real8(value);
     return 0;
 }
 
 int write_character_item(const char* text, int length) {
     if (length < 0) length = 0;
-    if (QueuedItems* queue = open_queue()) queue->add_character(std::string_view(text, static_cast<std::size_t>(length)));
+    if (QueuedItems* queue = g_statements.open) queue->add_character(std::string_view(text, static_cast<std::size_t>(length)));
     return 0;
 }
 
@@ -146,7 +149,10 @@ int end_write() {
     QueuedStatement* statement = current();
     if (g_statements.depth == 0) return 0;
     struct Pop {
-        ~Pop() { --g_statements.depth; }
+        ~Pop() {
+            --g_statements.depth;
+            g_statements.open = queue_of(current());
+        }
     } pop;
     if (!statement) return rt::msg::statements_nested_too_deeply;
     if (statement->begin_error) return statement->begin_error;

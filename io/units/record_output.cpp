@@ -77,12 +77,12 @@ void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
     }
 }
 
-void put_blanks(Unit& unit, std::size_t count) {
+void put_repeated(Unit& unit, char c, std::size_t count) {
     while (count > 0) {
         if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
         std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
         std::size_t part = count < room ? count : room;
-        std::memset(unit.buffer.bytes.get() + unit.buffer.position, ' ', part);
+        std::memset(unit.buffer.bytes.get() + unit.buffer.position, c, part);
         unit.buffer.position += static_cast<int>(part);
         count -= part;
     }

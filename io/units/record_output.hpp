@@ -11,7 +11,7 @@ namespace io {
 // Output through the unit's buffer; a full buffer is passed to the file.
 // Failures throw IoFailure (6422 no space, 6421 access refused, 6423 other).
 void put_bytes(Unit& unit, const char* bytes, std::size_t count);
-void put_blanks(Unit& unit, std::size_t count);
+void put_repeated(Unit& unit, char c, std::size_t count);
 void flush_buffer(Unit& unit);
 // The same without throwing: returns 0 or the failure's message number.
 int flush_buffer_status(Unit& unit);

@@ -106,7 +106,7 @@ Case decode(const std::uint8_t* data, std::size_t size) {
 
 std::string fitted_text(const io::FieldText& text, int w) {
     const io::FittedField f = io::fit_field(text, w);
-    return std::string(static_cast<std::size_t>(f.leading_blanks), ' ') + std::string(f.body);
+    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
 }
 
 [[noreturn]] void mismatch(const Case& c, const char* what, const std::string& want, const std::string& got) {

@@ -223,7 +223,7 @@ std::string edited_report_field(double value) {
     io::FieldText text;
     io::edit_real(value, {.w = 25, .d = 15, .e = 2, .k = 1}, text);
     const io::FittedField f = io::fit_field(text, 25);
-    return std::string(static_cast<std::size_t>(f.leading_blanks), ' ') + std::string(f.body);
+    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
 }
 
 std::string conversion_text(char sign, const std::string& digits, int exponent, const char* nonfinite) {

@@ -15,7 +15,7 @@ using io::RealKind;
 
 std::string fitted(const io::FieldText& text, int w) {
     const io::FittedField f = io::fit_field(text, w);
-    return std::string(static_cast<std::size_t>(f.leading_blanks), ' ') + std::string(f.body);
+    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
 }
 
 // Iw.m
@@ -394,21 +394,21 @@ TEST(Fitting, RightJustifiesOrFillsWithAsterisks) {
     io::FieldText text;
     io::edit_integer(-42, {.d = 1}, text);
     io::FittedField f = io::fit_field(text, 6);
-    EXPECT_EQ(f.leading_blanks, 3);
+    EXPECT_EQ(f.lead, 3);
     EXPECT_EQ(f.body, "-42");
     EXPECT_EQ(f.body.data(), text.text);
 
     f = io::fit_field(text, 3);
-    EXPECT_EQ(f.leading_blanks, 0);
+    EXPECT_EQ(f.lead, 0);
     EXPECT_EQ(f.body, "-42");
 
     f = io::fit_field(text, 2);
-    EXPECT_EQ(f.leading_blanks, 0);
+    EXPECT_EQ(f.lead, 0);
     EXPECT_EQ(f.body, "**");
 
     io::edit_integer(0, {.d = 0}, text);
     f = io::fit_field(text, 0);
-    EXPECT_EQ(f.leading_blanks, 0);
+    EXPECT_EQ(f.lead, 0);
     EXPECT_TRUE(f.body.empty());
 }
 
@@ -417,7 +417,7 @@ TEST(Fitting, WideAsteriskRuns) {
     io::edit_real(-1.0, {.w = 1024, .d = 1000, .e = 2, .k = 1}, text);
     EXPECT_EQ(text.length, 1007);
     const io::FittedField f = io::fit_field(text, 1000);
-    EXPECT_EQ(f.leading_blanks, 0);
+    EXPECT_EQ(f.lead, 0);
     EXPECT_EQ(f.body, std::string(1000, '*'));
 }
 
