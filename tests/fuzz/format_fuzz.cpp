@@ -2,16 +2,15 @@
 // of integer, real and character items, written to a file unit with errors
 // returned instead of ending the process.
 //
-// Input: the first line lists the items, separated by blanks:
-//   i<integer>   r<decimal text>   b<16 hex digits, the bits of a real>
-//   c<text>      (a character item: the text up to the next blank)
-// Everything after the first LF is the format text.
+// Input: the first line lists the items, separated by blanks, everything
+// after the first LF is the format text (support/format_statement_input.hpp).
 //
-// Each input is written three times to a freshly replaced file: twice with
-// its length (the second time the statement may reuse the compiled list of
-// the first) and, when the text holds no NUL, once with length -1 from a
-// NUL-terminated copy. The three files must be identical, and the status
-// must be 0 or one of the errors a format statement can raise.
+// Each input is written to a freshly replaced file: twice with its length
+// (the second time the statement reuses the compiled list of the first and
+// its plan), when the text holds no NUL once with length -1 from a
+// NUL-terminated copy, and once more by the interpreter alone, past any
+// plan. The files and the statuses must be identical, and the status must
+// be 0 or one of the errors a format statement can raise.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,24 +26,22 @@
 #include <string_view>
 #include <vector>
 
+#include "io/format/format_compiler.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/format/output_items.hpp"
 #include "io/statement/write_statement.hpp"
+#include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "io/units/open.hpp"
 #include "io/units/close.hpp"
 #include "runtime/messages.hpp"
+#include "support/format_statement_input.hpp"
 
 namespace {
 
 constexpr int report_unit = 7;
-constexpr std::size_t max_items = 48;
-
-struct Item {
-    char type = 0;  // 'i', 'r', 'c'
-    std::int32_t integer = 0;
-    double real = 0.0;
-    std::string text;
-};
+using format_input::Item;
 
 struct Target {
     std::string directory;  // made for this process, removed at its exit
@@ -56,82 +53,6 @@ Target g_target;
 void remove_target() {
     ::unlink(g_target.path.c_str());
     ::rmdir(g_target.directory.c_str());
-}
-
-std::vector<Item> parse_items(std::string_view line) {
-    std::vector<Item> items;
-    std::size_t at = 0;
-    while (at < line.size() && items.size() < max_items) {
-        const std::size_t end = std::min(line.find(' ', at), line.size());
-        const std::string token(line.substr(at, end - at));
-        at = end + 1;
-        if (token.empty()) continue;
-        Item item;
-        item.type = token[0];
-        const std::string rest = token.substr(1);
-        switch (token[0]) {
-            case 'i':
-                item.integer = static_cast<std::int32_t>(static_cast<std::uint32_t>(std::strtoll(rest.c_str(), nullptr, 10)));
-                break;
-            case 'r':
-                item.real = std::strtod(rest.c_str(), nullptr);
-                break;
-            case 'b': {
-                const std::uint64_t bits = std::strtoull(rest.c_str(), nullptr, 16);
-                std::memcpy(&item.real, &bits, sizeof bits);
-                item.type = 'r';
-                break;
-            }
-            case 'c':
-                item.text = rest;
-                break;
-            default:
-                continue;
-        }
-        items.push_back(item);
-    }
-    return items;
-}
-
-// A bound on the characters a statement can produce: the numbers of the
-// text (widths, counts, positions) are each at most this large, and the
-// work grows with the product of every group repeat count. Blanks and tabs
-// inside a number are skipped, as the compiler does; a number whose first
-// 16 digits exceed 32 bits can only be a compile error and costs nothing.
-// Texts over the bound are left out: what they would do is only a matter of
-// time and memory.
-constexpr double largest_number = 100000;
-constexpr double largest_work = 4e6;
-constexpr double largest_integer = 2147483647;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-bool bounded_work(std::string_view format, std::size_t item_count) {
-    double sum = static_cast<double>(format.size());
-    double product = 1;
-    std::size_t i = 0;
-    while (i < format.size()) {
-        if (!is_digit(format[i])) {
-            ++i;
-            continue;
-        }
-        double value = 0;           // all the digits, saturated
-        double first_sixteen = 0;   // the digits the compiler reads
-        int count = 0;
-        while (i < format.size() && (is_digit(format[i]) || format[i] == ' ' || format[i] == '\t')) {
-            if (is_digit(format[i])) {
-                value = std::min(value * 10 + (format[i] - '0'), 1e300);
-                if (++count <= 16) first_sixteen = first_sixteen * 10 + (format[i] - '0');
-            }
-            ++i;
-        }
-        if (first_sixteen > largest_integer) continue;
-        if (value > largest_number) return false;
-        sum += value + 1;
-        if (i < format.size() && format[i] == '(') product *= std::max(value, 1.0);
-        if (product > largest_work) return false;
-    }
-    return product * sum * static_cast<double>(item_count + 1) <= largest_work;
 }
 
 // The statuses a format statement may return on a file unit.
@@ -187,13 +108,23 @@ struct Outcome {
     std::string bytes;
 };
 
-// One output statement on a file replaced for it; the bytes it left there.
-Outcome write_once(const char* format, int length, const std::vector<Item>& items) {
+void open_target() {
     io::OpenSpecifiers specifiers;
     specifiers.file = {g_target.path.c_str(), static_cast<int>(g_target.path.size())};
     specifiers.status = {"REPLACE", 7};
     const int opened = io::open_unit(report_unit, specifiers, io::return_errors_flag);
     if (opened != 0) fault("open failed", opened, 0);
+}
+
+Outcome close_target(int status) {
+    const int closed = io::close_unit(report_unit, nullptr, 0, io::return_errors_flag);
+    if (closed != 0) fault("close failed", closed, 0);
+    return {status, read_all(g_target.path)};
+}
+
+// One output statement on a file replaced for it; the bytes it left there.
+Outcome write_once(const char* format, int length, const std::vector<Item>& items) {
+    open_target();
 
     int status = io::begin_write(report_unit, format, length, nullptr, 0, io::return_errors_flag);
     const int begin_status = status;
@@ -207,10 +138,23 @@ Outcome write_once(const char* format, int length, const std::vector<Item>& item
     status = io::end_write();
     if (begin_status != 0 && status != begin_status) fault("end call lost the error of the begin call", begin_status, status);
     if (!expected_status(status)) fault("unexpected status", status, 0);
+    return close_target(status);
+}
 
-    const int closed = io::close_unit(report_unit, nullptr, 0, io::return_errors_flag);
-    if (closed != 0) fault("close failed", closed, 0);
-    return {status, read_all(g_target.path)};
+// The same statement written by the interpreter alone.
+Outcome interpret_once(const char* format, int length, const std::vector<Item>& items) {
+    open_target();
+    io::CompiledFormat compiled;
+    io::QueuedItems queued;
+    format_input::queue(items, queued);
+    int status = 0;
+    try {
+        io::compile_format(format, length, compiled);
+        io::interpret_format(*io::lookup_unit(report_unit, io::Direction::output), compiled, queued, false);
+    } catch (const io::IoFailure& failure) {
+        status = failure.message_number;
+    }
+    return close_target(status);
 }
 
 void compare(const Outcome& a, const Outcome& b, const char* what) {
@@ -235,12 +179,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const std::size_t line_end = input.find('\n');
-    if (line_end == std::string_view::npos) return -1;
-    const std::vector<Item> items = parse_items(input.substr(0, line_end));
-    const std::string format(input.substr(line_end + 1));
-    if (!bounded_work(format, items.size())) return -1;
+    const std::optional<format_input::Statement> statement =
+        format_input::decode(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!statement) return -1;
+    const std::vector<Item>& items = statement->items;
+    const std::string& format = statement->format;
 
     // With an explicit length the text has no terminator after it, so a read
     // past its end is caught.
@@ -254,5 +197,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Outcome terminated = write_once(format.c_str(), -1, items);
         compare(first, terminated, "length -1 and the explicit length differ");
     }
+    compare(first, interpret_once(exact.get(), length, items), "the plan and the interpreter differ");
     return 0;
 }

@@ -1,0 +1,286 @@
+// Statements written along a format's plan against the same statements
+// written by the interpreter alone: the same bytes in the file and the same
+// status, for every statement of the format fuzz corpus and for the
+// report's own formats with many values.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "io/format/format_compiler.hpp"
+#include "io/format/format_writer.hpp"
+#include "io/format/output_items.hpp"
+#include "io/units/failure.hpp"
+#include "io/units/record_output.hpp"
+#include "io/units/unit.hpp"
+#include "subrotinas/relatorio.hpp"
+#include "support/format_statement_input.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using format_input::Item;
+
+// A formatted sequential unit on a new temporary file, with the buffer of a
+// report unit.
+class FileUnit {
+public:
+    FileUnit() {
+        char name[] = "/tmp/format_plan_XXXXXX";
+        fd_ = mkstemp(name);
+        path_ = name;
+        unit.connection.name = path_;
+        unit.connection.kind = io::UnitKind::formatted_sequential;
+        unit.connection.out_handle = fd_;
+        unit.buffer.bytes = std::make_unique<char[]>(io::file_buffer_size);
+        unit.buffer.size = io::file_buffer_size;
+        unit.positioned_for_writing = true;
+    }
+    ~FileUnit() {
+        close(fd_);
+        unlink(path_.c_str());
+    }
+    FileUnit(const FileUnit&) = delete;
+    FileUnit& operator=(const FileUnit&) = delete;
+
+    std::string contents() {
+        io::flush_buffer(unit);
+        std::string bytes;
+        char chunk[65536];
+        for (off_t at = 0;;) {
+            const ssize_t n = pread(fd_, chunk, sizeof chunk, at);
+            if (n <= 0) break;
+            bytes.append(chunk, static_cast<std::size_t>(n));
+            at += n;
+        }
+        return bytes;
+    }
+
+    io::Unit unit;
+
+private:
+    int fd_ = -1;
+    std::string path_;
+};
+
+enum class Path { plan_when_possible, interpreter };
+
+// A run of statements on one unit: the file they leave, the status of the
+// first that failed, and how many were written along a plan.
+struct Written {
+    std::string bytes;
+    int status = 0;
+    int planned = 0;
+    bool record_written = false;
+};
+
+struct Statement {
+    std::string format;
+    std::vector<Item> items;
+};
+
+Written write_all(const std::vector<Statement>& statements, Path path, bool non_advancing) {
+    FileUnit file;
+    Written written;
+    // One compiled format per text, kept as the statement layer keeps it.
+    std::vector<std::pair<std::string, io::CompiledFormat>> formats;
+    io::QueuedItems items;
+    for (const Statement& statement : statements) {
+        auto known = std::find_if(formats.begin(), formats.end(), [&](const auto& f) { return f.first == statement.format; });
+        if (known == formats.end()) {
+            formats.emplace_back(statement.format, io::CompiledFormat{});
+            known = std::prev(formats.end());
+            io::compile_format(statement.format.data(), static_cast<int>(statement.format.size()), known->second);
+        }
+        format_input::queue(statement.items, items);
+        try {
+            if (path == Path::interpreter) {
+                io::interpret_format(file.unit, known->second, items, non_advancing);
+            } else if (io::format_write(file.unit, known->second, items, non_advancing) == io::WritePath::planned) {
+                ++written.planned;
+            }
+        } catch (const io::IoFailure& failure) {
+            written.status = failure.message_number;
+            break;
+        }
+    }
+    written.record_written = file.unit.record_written;
+    written.bytes = file.contents();
+    return written;
+}
+
+// Where two files part, with a little of each from there.
+std::string first_difference(const std::string& a, const std::string& b) {
+    std::size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + ", first difference at " +
+           std::to_string(at) + ": \"" + a.substr(at, 40) + "\" against \"" + b.substr(at, 40) + "\"";
+}
+
+// Both paths; returns how many statements the plans wrote.
+int expect_same(const std::vector<Statement>& statements, bool non_advancing, const std::string& what) {
+    const Written planned = write_all(statements, Path::plan_when_possible, non_advancing);
+    const Written interpreted = write_all(statements, Path::interpreter, non_advancing);
+    EXPECT_EQ(planned.status, interpreted.status) << what;
+    EXPECT_TRUE(planned.bytes == interpreted.bytes) << what << ": " << first_difference(planned.bytes, interpreted.bytes);
+    EXPECT_EQ(planned.record_written, interpreted.record_written) << what;
+    EXPECT_EQ(interpreted.planned, 0);
+    return planned.planned;
+}
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Each corpus statement written 41 times over, so that its records meet
+// the end of the unit's buffer at many different places, with and without
+// non-advancing output.
+TEST(FormatPlan, EveryCorpusStatementWritesWhatTheInterpreterWrites) {
+    const fs::path corpus = fs::path(RAIZES_SOURCE_DIR) / "tests/fuzz/corpus/format_fuzz";
+    int inputs = 0;
+    int planned_inputs = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
+        const std::optional<format_input::Statement> decoded = format_input::decode(read_file(entry.path()));
+        if (!decoded) continue;
+        ++inputs;
+        const std::vector<Statement> statements(41, Statement{decoded->format, decoded->items});
+        int planned = 0;
+        for (bool non_advancing : {false, true}) {
+            planned += expect_same(statements, non_advancing, entry.path().filename().string() +
+                                                                  (non_advancing ? " (non-advancing)" : ""));
+        }
+        if (planned > 0) ++planned_inputs;
+    }
+    EXPECT_GE(inputs, 30);
+    // The plans must have written a good part of them, or the comparison
+    // says little.
+    EXPECT_GE(planned_inputs, inputs / 3);
+}
+
+// Reals of every kind a report can meet: iterates and changes over the
+// whole range, exact ties of the 17th and 18th digit, values beside the
+// rounding boundaries, zeros, subnormals and non-finite values.
+std::vector<double> report_values() {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  14.78,
+                                  0.5,
+                                  -3.25e-7,
+                                  1e-100,
+                                  1e300,
+                                  2.0 / 3.0,
+                                  -1.0 / 3.0,
+                                  9.9999999999999999,
+                                  1.1920928955078125e-07,
+                                  19.9999847412109375,
+                                  std::numeric_limits<double>::max(),
+                                  std::numeric_limits<double>::denorm_min(),
+                                  std::numeric_limits<double>::min(),
+                                  INFINITY,
+                                  -INFINITY,
+                                  std::bit_cast<double>(std::uint64_t{0xFFF8000000000000u}),
+                                  std::bit_cast<double>(std::uint64_t{0x7FF8000000000000u}),
+                                  std::bit_cast<double>(std::uint64_t{0x7FF0000000000001u})};
+    for (int e = -320; e <= 308; e += 7) {
+        const double v = std::pow(10.0, e);
+        values.push_back(v);
+        values.push_back(std::nextafter(v, 0.0));
+        values.push_back(-std::nextafter(v, INFINITY));
+    }
+    // Bisection of [16, 20] and halvings: dyadic values with exact ties.
+    for (int n = 1; n <= 60; ++n) {
+        values.push_back(20.0 - std::ldexp(4.0, -n));
+        values.push_back(std::ldexp(1.0, -n));
+        values.push_back(std::ldexp(3.0, -n));
+    }
+    std::mt19937_64 rng(16);
+    for (int i = 0; i < 3000; ++i) values.push_back(std::bit_cast<double>(rng()));
+    std::uniform_real_distribution<double> near_root(14.0, 15.5);
+    for (int i = 0; i < 1000; ++i) values.push_back(near_root(rng));
+    return values;
+}
+
+std::vector<std::int32_t> report_integers() {
+    std::vector<std::int32_t> integers = {0, 1, 9, 10, 99999, 100000, -1, -9999, -10000,
+                                          std::numeric_limits<std::int32_t>::min(),
+                                          std::numeric_limits<std::int32_t>::max()};
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200; ++i) integers.push_back(static_cast<std::int32_t>(rng()));
+    return integers;
+}
+
+Item real(double v) { return Item{'r', 0, v, {}}; }
+Item integer(std::int32_t v) { return Item{'i', v, 0.0, {}}; }
+
+// Whole reports: each method's header, the heading, rows of one, two and
+// three items and beyond, and the trailer, one statement after the other on
+// one unit; and the table row format given from one to six items in turn,
+// more item sequences than a format keeps plans for.
+TEST(FormatPlan, ReportFormatsWithManyValuesWriteWhatTheInterpreterWrites) {
+    using namespace subrotinas;
+    const std::vector<double> values = report_values();
+    const std::vector<std::int32_t> integers = report_integers();
+    const auto v = [&](std::size_t i) { return real(values[i % values.size()]); };
+    const auto n = [&](std::size_t i) { return integer(integers[i % integers.size()]); };
+
+    std::vector<Statement> statements;
+    std::size_t next = 0;
+    const char* const headers3[] = {formato_bissecao, formato_falsa_posicao};
+    for (const char* header : headers3) statements.push_back({header, {v(next++), v(next++), v(next++), n(next)}});
+    statements.push_back({formato_ponto_fixo, {v(next++), v(next++), n(next)}});
+    statements.push_back({formato_newton, {v(next++), n(next)}});
+    statements.push_back({formato_secante, {v(next++), n(next)}});
+    statements.push_back({formato_titulos, {}});
+    for (std::size_t row = 0; row < values.size(); ++row) {
+        statements.push_back({formato_primeira_linha, {n(row), v(row)}});
+        statements.push_back({formato_linha, {n(row), v(row)}});
+        statements.push_back({formato_linha, {n(row + 1), v(row + 1), v(row + 2)}});
+        std::vector<Item> items = {n(row)};
+        for (std::size_t k = 0; k < row % 6; ++k) items.push_back(v(row + 3 + k));
+        statements.push_back({formato_linha, items});
+    }
+    statements.push_back({formato_falha, {n(next)}});
+
+    const int planned = expect_same(statements, false, "report");
+    // Every statement of a report is written along a plan.
+    EXPECT_EQ(planned, static_cast<int>(statements.size()));
+}
+
+// What falls back: a character item, a tab back into the record, an error;
+// and a plan is made for one sequence of item types only.
+TEST(FormatPlan, StatementsAPlanCannotStandForAreInterpreted) {
+    FileUnit file;
+    io::CompiledFormat format;
+    io::QueuedItems items;
+    const auto write = [&](const char* text, const std::vector<Item>& list) {
+        io::compile_format(text, -1, format);
+        format_input::queue(list, items);
+        try {
+            return io::format_write(file.unit, format, items, false);
+        } catch (const io::IoFailure&) {
+            return io::WritePath::interpreted;
+        }
+    };
+    EXPECT_EQ(write("(I5,A)", {integer(1), Item{'c', 0, 0.0, "x"}}), io::WritePath::interpreted);
+    EXPECT_EQ(write("(I5,T2,I2)", {integer(1), integer(2)}), io::WritePath::interpreted);
+    EXPECT_EQ(write("(I5,TL3,I2)", {integer(1), integer(2)}), io::WritePath::interpreted);
+    EXPECT_EQ(write("(I5)", {real(1.0)}), io::WritePath::interpreted);
+    EXPECT_EQ(write("(I5,Q)", {integer(1)}), io::WritePath::planned);
+    EXPECT_EQ(write("(I5,Q)", {integer(1), integer(2)}), io::WritePath::interpreted);
+    EXPECT_EQ(write("(I5,T8,I2,T20)", {integer(1), integer(2)}), io::WritePath::planned);
+}
+
+}  // namespace
