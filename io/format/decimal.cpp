@@ -87,7 +87,7 @@ bool may_be_exact_tie(std::uint64_t bits) {
 
 // The correctly rounded conversion of the library, with exact digits for
 // the values that may be ties.
-int convert_by_library(double magnitude, std::uint64_t bits, char* digits) {
+[[gnu::noinline]] int convert_by_library(double magnitude, std::uint64_t bits, char* digits) {
     constexpr int correct_precision = conversion_digits - 1;
     constexpr int exact_precision = 33;
     char buf[exact_precision + 16];
@@ -219,7 +219,7 @@ constexpr std::uint64_t ten_17 = 100000000000000000u;
 // rounding decision is exact unless the value lies within 2^-40 of that unit
 // of the rounding boundary. There (every exact tie among them) it returns
 // false and the caller takes the exact path.
-bool convert_by_table(std::uint64_t bits, std::uint64_t& rounded, int& x) {
+[[gnu::always_inline]] inline bool convert_by_table(std::uint64_t bits, std::uint64_t& rounded, int& x) {
     const int biased = static_cast<int>((bits & exponent_mask) >> 52);
     const std::uint64_t fraction = bits & fraction_mask;
     std::uint64_t m = biased == 0 ? fraction : fraction | hidden_bit;
@@ -277,10 +277,12 @@ constexpr std::uint64_t powers_of_ten_64[] = {
     100000000000000000u,
 };
 
+constexpr std::uint64_t all_zero_digits = 0x3030303030303030u;  // "00000000"
+
 // The eight decimal digits of v < 10^8 as eight characters, the first digit
 // in the lowest byte: both halves of four digits at once, split into pairs
 // of two digits, then into single digits, in the lanes of one word.
-std::uint64_t eight_digits(std::uint32_t v) {
+[[gnu::always_inline]] inline std::uint64_t eight_digits(std::uint32_t v) {
     constexpr std::uint64_t pair_lanes = (std::uint64_t{0x7F} << 32) | 0x7F;
     constexpr std::uint64_t digit_lanes =
         (std::uint64_t{0xF} << 48) | (std::uint64_t{0xF} << 32) | (std::uint64_t{0xF} << 16) | 0xF;
@@ -289,18 +291,18 @@ std::uint64_t eight_digits(std::uint32_t v) {
     const std::uint64_t pairs = ((halves - 100 * high_pairs) << 16) + high_pairs;
     std::uint64_t digits = ((pairs * 103) >> 10) & digit_lanes;  // each pair / 10
     digits += (pairs - 10 * digits) << 8;
-    digits += 0x3030303030303030u;  // '0' in every byte
+    digits += all_zero_digits;  // '0' in every byte
     if constexpr (std::endian::native == std::endian::big) digits = __builtin_bswap64(digits);
     return digits;
 }
 
-void write_8_digits(std::uint32_t v, char* out) {
+[[gnu::always_inline]] inline void write_8_digits(std::uint32_t v, char* out) {
     const std::uint64_t digits = eight_digits(v);
     std::memcpy(out, &digits, 8);
 }
 
 // The 17 digits of a number below 10^17, with leading zeros.
-void write_17_digits(std::uint64_t v, char* out) {
+[[gnu::always_inline]] inline void write_17_digits(std::uint64_t v, char* out) {
     const std::uint64_t high = v / 100000000;  // 9 digits
     out[0] = static_cast<char>('0' + high / 100000000);
     write_8_digits(static_cast<std::uint32_t>(high % 100000000), out + 1);
@@ -320,7 +322,7 @@ struct Converted {
     int exponent;
 };
 
-Converted convert_magnitude(double magnitude, std::uint64_t bits) {
+[[gnu::always_inline]] inline Converted convert_magnitude(double magnitude, std::uint64_t bits) {
     Converted c;
     if (convert_by_table(bits, c.digits, c.exponent)) return c;
     char text[conversion_digits];
@@ -337,11 +339,12 @@ void make_zero(ShownDigits& s) {
     s.value = 0;
 }
 
-// The `count` digits of `s.value` as text.
-void write_shown_text(ShownDigits& s) {
-    char text[2 * conversion_digits];
+// The `count` digits of `s.value` as text, then '0' up to `shown_padded`.
+[[gnu::always_inline]] inline void write_shown_text(ShownDigits& s) {
+    char text[conversion_digits + shown_padded];
     write_17_digits(s.value, text);
-    std::memcpy(s.digits, text + conversion_digits - s.count, conversion_digits);
+    std::memset(text + conversion_digits, '0', shown_padded);
+    std::memcpy(s.digits, text + conversion_digits - s.count, shown_padded);
 }
 
 }  // namespace
@@ -396,16 +399,14 @@ ShownDigits shown_digits(double value) {
 
 void round_to_shown(ShownDigits& s, long long n, RealKind kind) {
     n = std::min<long long>(n, digit_cap(kind));
-    if (s.zero) return;
-    if (n < 0) {
+    // Nothing is left of a zero, of n < 0, and of n = 0 when the first digit
+    // is below 5.
+    if (s.zero || n < 0 || (n == 0 && s.value < 5 * powers_of_ten_64[s.count - 1])) {
         make_zero(s);
+        std::memset(s.digits, '0', shown_padded);
         return;
     }
     if (n == 0) {
-        if (s.value < 5 * powers_of_ten_64[s.count - 1]) {  // the first digit below 5
-            make_zero(s);
-            return;
-        }
         s.value = 1;  // one position above the first digit
         s.count = 1;
         ++s.exponent;

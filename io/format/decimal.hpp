@@ -32,12 +32,13 @@ constexpr int digit_cap(RealKind kind) { return kind == RealKind::real8 ? real8_
 // The digits of a finite value as the field layouts read them. The
 // conversion gives them as a number, `value`, of 17 digits (trailing zeros
 // kept); the rounding to the digits shown cuts it to `count` digits and
-// writes them as text into `digits`. A layout reads the text: its first
-// `count` characters, and '0' in every position after them. The buffer is
-// large enough for a layout to copy a run of up to 16 digits from any
-// position before the 17th at once.
+// writes them as text into `digits`, followed by '0' up to position
+// `shown_padded`. Every position after the `count` digits stands for '0'.
+// The buffer is large enough for a layout to copy a run of `shown_padded`
+// bytes from any position before `shown_padded` at once.
 constexpr int conversion_digits = 17;
-constexpr int shown_buffer = 64;
+constexpr int shown_padded = 32;
+constexpr int shown_buffer = 2 * shown_padded;
 
 struct ShownDigits {
     char sign;            // '-' or ' '

@@ -14,6 +14,8 @@ namespace {
 // write position stays in a register.
 #define inline_always [[gnu::always_inline]] inline
 
+static_assert(field_slack == shown_padded);
+
 constexpr std::array<char, field_capacity> asterisk_run = [] {
     std::array<char, field_capacity> run{};
     run.fill('*');
@@ -45,7 +47,7 @@ struct DirectWriter {
         std::memcpy(p, text, static_cast<std::size_t>(count));
         p += count;
     }
-    // `digits` has at least `field_slack` readable bytes.
+    // `digits` has at least `field_slack` readable bytes (shown_padded).
     inline_always void put_digit_run(const char* digits, int count) {
         if (count <= field_slack) {
             std::memcpy(p, digits, field_slack);
@@ -94,10 +96,15 @@ inline_always bool write_layout(long long most, FieldText& out, const Layout& la
     return layout(writer);
 }
 
-// Positions [from, to) of the shown digits: those held, then '0'.
+// Positions [from, to) of the shown digits: those held, then '0'. Up to
+// `shown_padded` the text holds the zeros too.
 template <class Writer>
 inline_always void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
     if (to <= from) return;
+    if (to <= shown_padded) {
+        w.put_digit_run(s.digits + from, to - from);
+        return;
+    }
     const int held = std::clamp(s.count - from, 0, to - from);
     if (held > 0) w.put_digit_run(s.digits + from, held);
     if (held < to - from) w.put_run('0', to - from - held);
@@ -130,6 +137,15 @@ ExponentDigits exponent_digits(int magnitude) {
 // Most characters the exponent part can take.
 long long exponent_room(int e) { return e == 2 ? 4 : std::max(e, 0) + 2LL; }
 
+constexpr std::array<char, 200> digit_pairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 // The exponent part of an E field. Returns false when the exponent needs
 // more digits than the form allows (the field is then all asterisks).
 template <class Writer>
@@ -137,10 +153,8 @@ inline_always bool put_exponent(int value, int e, Writer& w) {
     const char sign = value < 0 ? '-' : '+';
     const int magnitude = value < 0 ? -value : value;
     if (e == 2 && magnitude < 100) {
-        w.put('E');
-        w.put(sign);
-        w.put(static_cast<char>('0' + magnitude / 10));
-        w.put(static_cast<char>('0' + magnitude % 10));
+        const char text[4] = {'E', sign, digit_pairs[2 * magnitude], digit_pairs[2 * magnitude + 1]};
+        w.put_text(text, 4);
         return true;
     }
     const ExponentDigits t = exponent_digits(magnitude);
@@ -237,9 +251,11 @@ void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
         put_asterisks(p.w, out);
         return;
     }
-    // Beyond the capacity the text is cut anyway; keep the counts small.
-    d = std::min(d, field_capacity);
-    k = std::clamp(k, 1 - d, d + 1);
+    if (d > field_capacity) {
+        // Beyond the capacity the text is cut anyway; keep the counts small.
+        d = field_capacity;
+        k = std::clamp(k, 1 - d, d + 1);
+    }
 
     const int n = k > 0 ? d + 1 : d + k;
     round_to_shown(s, n, p.kind);
@@ -271,8 +287,6 @@ void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
     put_exponent_form(s, q, out);
 }
 
-#undef inline_always
-
 }  // namespace
 
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) {
@@ -280,23 +294,22 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
     const int m = std::max(params.d, 0);
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-    char digits[10];
+    char digits[field_slack];  // ten digits at most; a block is copied from it
     int length = 0;
-    if (magnitude != 0) {
-        const auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
-        length = static_cast<int>(result.ptr - digits);
-    }
+    if (magnitude != 0) length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
     const bool sign = value < 0 || (params.sign_plus && (m > 0 || length > 0));
     out.length = 0;
     write_layout(1LL + std::max(m, length), out, [&](auto& w) {
         w.put_if(value < 0 ? '-' : '+', sign);
         if (m > length) w.put_run('0', m - length);
-        w.put_text(digits, length);
+        w.put_digit_run(digits, length);
         return true;
     });
 }
 
-void edit_real(double value, const EditParams& params, FieldText& out) {
+namespace {
+
+void edit_real_text(double value, const EditParams& params, FieldText& out) {
     out.length = 0;
     out.too_wide = false;
     if (!std::isfinite(value)) {
@@ -324,6 +337,10 @@ void edit_real(double value, const EditParams& params, FieldText& out) {
     }
 }
 
+}  // namespace
+
+void edit_real(double value, const EditParams& params, FieldText& out) { edit_real_text(value, params, out); }
+
 FittedField fit_field(const FieldText& text, int w) {
     if (w < 0) w = 0;
     if (text.length <= w) return {w - text.length, text.view()};
@@ -336,9 +353,19 @@ FittedField edit_integer_field(std::int32_t value, const EditParams& params, Fie
 }
 
 FittedField edit_real_field(double value, const EditParams& params, FieldText& text) {
-    edit_real(value, params, text);
-    if (text.too_wide) return {std::max(params.w, 0), {}, '*'};
+    if (params.form == RealForm::exponent && std::isfinite(value)) {
+        // The report's form, without the general dispatch.
+        text.length = 0;
+        text.too_wide = false;
+        ShownDigits s = shown_digits(value);
+        put_exponent_form(s, params, text);
+        return fit_field(text, params.w);
+    }
+    edit_real_text(value, params, text);
+    if (text.too_wide) return {std::max(params.w, 0), std::string_view(text.text, 0), '*'};
     return fit_field(text, params.w);
 }
+
+#undef inline_always
 
 }  // namespace io

@@ -31,7 +31,7 @@ struct EditParams {
 constexpr int field_capacity = 1024;
 // Room after the capacity: a layout may write a short run as a whole block
 // of this many bytes and keep only its first characters.
-constexpr int field_slack = 16;
+constexpr int field_slack = 32;
 
 struct FieldText {
     int length = 0;

@@ -20,28 +20,45 @@ PlanStep& bytes_step(FormatPlan& plan) {
     return plan.steps.back();
 }
 
-// The w columns of a field in the buffer, where they are known to fit.
-char* place_field(char* out, const FittedField& field) {
-    std::memset(out, field.lead_char, static_cast<std::size_t>(field.lead));
-    out += field.lead;
-    std::memcpy(out, field.body.data(), field.body.size());
-    return out + field.body.size();
+// A statement is written as runs copied in whole blocks of `block` bytes:
+// a run of up to `block` bytes is copied as one block, whose bytes past the
+// run are overwritten by the next run or lie past the statement. The plan's
+// bytes are followed by a block of padding (plan_finish) and a field text
+// has room for a block, so a block can always be read; the output needs
+// room for one block past the statement.
+constexpr std::size_t block = 32;
+static_assert(block <= field_capacity + field_slack);
+
+[[gnu::always_inline]] inline char* copy_run(char* out, const char* from, std::size_t count) {
+    if (count <= block) {
+        std::memcpy(out, from, block);
+    } else {
+        std::memcpy(out, from, count);
+    }
+    return out + count;
 }
 
-void put_field(Unit& unit, const FittedField& field) {
-    put_repeated(unit, field.lead_char, static_cast<std::size_t>(field.lead));
-    put_bytes(unit, field.body.data(), field.body.size());
+[[gnu::always_inline]] inline char* fill_run(char* out, char c, std::size_t count) {
+    if (count <= block) {
+        std::memset(out, c, block);
+    } else {
+        std::memset(out, c, count);
+    }
+    return out + count;
 }
 
-// The whole statement fits in the buffer: written straight into it.
-void run_in_buffer(Unit& unit, const FormatPlan& plan, const QueuedItem* item) {
+[[gnu::always_inline]] inline char* place_field(char* out, const FittedField& field) {
+    out = fill_run(out, field.lead_char, static_cast<std::size_t>(field.lead));
+    return copy_run(out, field.body.data(), field.body.size());
+}
+
+// Writes the statement at `out`, which has room for it and one block more.
+void write_plan(const FormatPlan& plan, const QueuedItem* item, char* out) {
     FieldText text;
-    char* out = unit.buffer.bytes.get() + unit.buffer.position;
     for (const PlanStep& step : plan.steps) {
         switch (step.kind) {
             case PlanStepKind::bytes:
-                std::memcpy(out, plan.bytes.data() + step.offset, step.length);
-                out += step.length;
+                out = copy_run(out, plan.bytes.data() + step.offset, step.length);
                 break;
             case PlanStepKind::integer_field:
                 out = place_field(out, edit_integer_field((item++)->integer, step.params, text));
@@ -51,10 +68,15 @@ void run_in_buffer(Unit& unit, const FormatPlan& plan, const QueuedItem* item) {
                 break;
         }
     }
-    unit.buffer.position += static_cast<int>(plan.length);
 }
 
-// The statement crosses the end of the buffer: step by step through it.
+void put_field(Unit& unit, const FittedField& field) {
+    put_repeated(unit, field.lead_char, static_cast<std::size_t>(field.lead));
+    put_bytes(unit, field.body.data(), field.body.size());
+}
+
+// A long statement that crosses the end of the buffer: step by step
+// through it.
 void run_through_buffer(Unit& unit, const FormatPlan& plan, const QueuedItem* item) {
     FieldText text;
     for (const PlanStep& step : plan.steps) {
@@ -72,6 +94,10 @@ void run_through_buffer(Unit& unit, const FormatPlan& plan, const QueuedItem* it
         if (step.ends_record) unit.record_written = true;
     }
 }
+
+// Statements up to this length that do not fit in the buffer's room are
+// made up beside it and passed to it at once.
+constexpr std::size_t staging_size = 512;
 
 }  // namespace
 
@@ -108,9 +134,12 @@ bool plan_within_limits(const FormatPlan& plan) {
     return plan.length <= plan_bytes_limit && plan.steps.size() <= plan_steps_limit;
 }
 
-FormatPlan* FormatPlans::find(const ItemSignature& signature, bool non_advancing) {
-    for (FormatPlan& plan : plans) {
-        if (plan.signature == signature && plan.non_advancing == non_advancing) return &plan;
+FormatPlan* FormatPlans::find_again(const ItemSignature& signature, bool non_advancing) {
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (plans[i].signature == signature && plans[i].non_advancing == non_advancing) {
+            last_found = i;
+            return &plans[i];
+        }
     }
     return nullptr;
 }
@@ -126,20 +155,23 @@ FormatPlan& FormatPlans::keep(FormatPlan&& plan) {
     return replaced;
 }
 
-bool plannable(const QueuedItems& items) {
-    const ItemSignature& signature = items.signature();
-    return signature.count <= signature_items && !signature.has_character;
-}
+void plan_finish(FormatPlan& plan) { plan.bytes.append(block, '\0'); }
 
 void run_plan(Unit& unit, const FormatPlan& plan, const QueuedItems& items) {
     const QueuedItem* item = items.list().data();
     const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-    if (plan.length <= room) {
-        run_in_buffer(unit, plan, item);
-        if (plan.ends_a_record) unit.record_written = true;
+    if (plan.length + block <= room) {
+        write_plan(plan, item, unit.buffer.bytes.get() + unit.buffer.position);
+        unit.buffer.position += static_cast<int>(plan.length);
+    } else if (plan.length + block <= staging_size) {
+        char staged[staging_size];
+        write_plan(plan, item, staged);
+        put_bytes(unit, staged, plan.length);
+    } else {
+        run_through_buffer(unit, plan, item);
         return;
     }
-    run_through_buffer(unit, plan, item);
+    if (plan.ends_a_record) unit.record_written = true;
 }
 
 }  // namespace io

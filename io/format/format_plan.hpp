@@ -53,24 +53,40 @@ void plan_mark_record_end(FormatPlan& plan);
 void plan_append_field(FormatPlan& plan, PlanStepKind kind, const EditParams& params);
 // False once the plan has grown beyond the limits.
 bool plan_within_limits(const FormatPlan& plan);
+// Ends a plan that is complete and usable.
+void plan_finish(FormatPlan& plan);
 
 // The plans made for one compiled format, a few item sequences at most.
 struct FormatPlans {
     static constexpr std::size_t kept = 4;
     std::vector<FormatPlan> plans;
     std::size_t next_replaced = 0;
+    std::size_t last_found = 0;  // a report alternates between few sequences
 
     void clear() {
         plans.clear();
         next_replaced = 0;
+        last_found = 0;
     }
-    FormatPlan* find(const ItemSignature& signature, bool non_advancing);
+    FormatPlan* find(const ItemSignature& signature, bool non_advancing) {
+        if (last_found < plans.size()) {
+            FormatPlan& plan = plans[last_found];
+            if (plan.signature == signature && plan.non_advancing == non_advancing) return &plan;
+        }
+        return find_again(signature, non_advancing);
+    }
     // Keeps `plan`, in place of the oldest when `kept` are held already.
     FormatPlan& keep(FormatPlan&& plan);
+
+private:
+    FormatPlan* find_again(const ItemSignature& signature, bool non_advancing);
 };
 
 // Whether a plan can stand for statements with these items.
-bool plannable(const QueuedItems& items);
+inline bool plannable(const QueuedItems& items) {
+    const ItemSignature& signature = items.signature();
+    return signature.count <= signature_items && !signature.has_character;
+}
 
 // Writes the statement along its plan. The bytes reach the unit's buffer in
 // the same order and the buffer is passed to the file at the same points as

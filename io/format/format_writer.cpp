@@ -493,6 +493,7 @@ FormatPlan plan_format(const CompiledFormat& format, const QueuedItems& items, b
     WriteState s(nullptr, record, format.bytes.data(), &plan);
     try {
         perform(s, items, non_advancing);
+        plan_finish(plan);
         plan.usable = true;
     } catch (const NotPlannable&) {
     } catch (const IoFailure&) {
