@@ -340,11 +340,18 @@ void make_zero(ShownDigits& s) {
 }
 
 // The `count` digits of `s.value` as text, then '0' up to `shown_padded`.
+// After the rounding (to the cap at most) there are 16 digits at most.
 [[gnu::always_inline]] inline void write_shown_text(ShownDigits& s) {
-    char text[conversion_digits + shown_padded];
-    write_17_digits(s.value, text);
-    std::memset(text + conversion_digits, '0', shown_padded);
-    std::memcpy(s.digits, text + conversion_digits - s.count, shown_padded);
+    static_assert(real8_cap <= 16);
+    char text[16 + shown_padded];
+    const std::uint64_t low = eight_digits(static_cast<std::uint32_t>(s.value % 100000000));
+    std::memcpy(text + 8, &low, 8);
+    if (s.count > 8) {
+        const std::uint64_t high = eight_digits(static_cast<std::uint32_t>(s.value / 100000000));
+        std::memcpy(text, &high, 8);
+    }
+    std::memset(text + 16, '0', shown_padded);
+    std::memcpy(s.digits, text + 16 - s.count, shown_padded);
 }
 
 }  // namespace

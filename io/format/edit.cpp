@@ -240,6 +240,14 @@ void put_nonfinite(const char* text, long long width, FieldText& out) {
     w.put_run('.', field - shown);
 }
 
+// The exponent layout of a text longer than the capacity, kept apart from
+// the usual short one.
+[[gnu::noinline]] bool put_bounded_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus,
+                                                   FieldText& out) {
+    BoundedWriter writer{out};
+    return put_exponent_layout(s, n, k, e, sign_plus, writer);
+}
+
 // Ew.d and Ew.dEe under scale factor k. Scale factors outside -d < k <= d+1
 // leave no sensible layout and give a field of asterisks.
 void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
@@ -260,7 +268,14 @@ void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
     const int n = k > 0 ? d + 1 : d + k;
     round_to_shown(s, n, p.kind);
     const long long most = 2LL + n + std::max(-k, 0) + exponent_room(e);  // sign and point included
-    const bool fits = write_layout(most, out, [&](auto& w) { return put_exponent_layout(s, n, k, e, p.sign_plus, w); });
+    bool fits;
+    if (most <= field_capacity) {
+        DirectWriter writer{out.text};
+        fits = put_exponent_layout(s, n, k, e, p.sign_plus, writer);
+        out.length = static_cast<int>(writer.p - out.text);
+    } else {
+        fits = put_bounded_exponent_layout(s, n, k, e, p.sign_plus, out);
+    }
     if (!fits) put_asterisks(p.w, out);
 }
 

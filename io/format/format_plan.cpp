@@ -26,8 +26,7 @@ PlanStep& bytes_step(FormatPlan& plan) {
 // bytes are followed by a block of padding (plan_finish) and a field text
 // has room for a block, so a block can always be read; the output needs
 // room for one block past the statement.
-constexpr std::size_t block = 32;
-static_assert(block <= field_capacity + field_slack);
+constexpr std::size_t block = field_slack;
 
 [[gnu::always_inline]] inline char* copy_run(char* out, const char* from, std::size_t count) {
     if (count <= block) {
@@ -53,7 +52,7 @@ static_assert(block <= field_capacity + field_slack);
 }
 
 // Writes the statement at `out`, which has room for it and one block more.
-void write_plan(const FormatPlan& plan, const QueuedItem* item, char* out) {
+[[gnu::always_inline]] inline void write_plan(const FormatPlan& plan, const QueuedItem* item, char* out) {
     FieldText text;
     for (const PlanStep& step : plan.steps) {
         switch (step.kind) {
@@ -160,16 +159,19 @@ void plan_finish(FormatPlan& plan) { plan.bytes.append(block, '\0'); }
 void run_plan(Unit& unit, const FormatPlan& plan, const QueuedItems& items) {
     const QueuedItem* item = items.list().data();
     const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-    if (plan.length + block <= room) {
-        write_plan(plan, item, unit.buffer.bytes.get() + unit.buffer.position);
-        unit.buffer.position += static_cast<int>(plan.length);
-    } else if (plan.length + block <= staging_size) {
-        char staged[staging_size];
-        write_plan(plan, item, staged);
-        put_bytes(unit, staged, plan.length);
-    } else {
+    if (plan.length + block > staging_size && plan.length + block > room) {
         run_through_buffer(unit, plan, item);
         return;
+    }
+    // Straight into the buffer, or beside it when the statement would cross
+    // its end.
+    char staged[staging_size];
+    const bool in_buffer = plan.length + block <= room;
+    write_plan(plan, item, in_buffer ? unit.buffer.bytes.get() + unit.buffer.position : staged);
+    if (in_buffer) {
+        unit.buffer.position += static_cast<int>(plan.length);
+    } else {
+        put_bytes(unit, staged, plan.length);
     }
     if (plan.ends_a_record) unit.record_written = true;
 }

@@ -77,11 +77,19 @@ bool is_unformatted(UnitKind kind) {
 // A report writes the same few formats over and over; compiling is a pure
 // function of the text, so the compiled list of the level's last text is
 // used again when the next statement passes the very same bytes.
+bool same_text(const QueuedStatement& statement, const char* format, int format_length) {
+    if (format_length != statement.format_length || statement.format.bytes.empty()) return false;
+    const std::string& known = statement.format_text;
+    if (format_length >= 0) return known == std::string_view(format, static_cast<std::size_t>(format_length));
+    // A text up to its NUL (the known one holds none): the same bytes and
+    // then the NUL. The comparison stops at the first NUL of either.
+    return std::strncmp(format, known.c_str(), known.size() + 1) == 0;
+}
+
 void compile_for(QueuedStatement& statement, const char* format, int format_length) {
+    if (same_text(statement, format, format_length)) return;
     const std::size_t length = format_length >= 0 ? static_cast<std::size_t>(format_length) : std::strlen(format);
     const std::string_view text(format, length);
-    const bool same_text = format_length == statement.format_length && text == statement.format_text;
-    if (same_text && !statement.format.bytes.empty()) return;
     statement.format.bytes.clear();
     statement.format_text.clear();
     compile_format(format, format_length, statement.format);
