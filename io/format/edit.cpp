@@ -1,8 +1,8 @@
 #include "io/format/edit.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -184,6 +184,30 @@ inline_always bool put_exponent_layout(const ShownDigits& s, int n, int k, int e
     return put_exponent(s.zero ? 0 : s.exponent - k, e, w);
 }
 
+constexpr std::uint32_t powers_of_ten_32[] = {1u,      10u,      100u,      1000u,      10000u,
+                                               100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
+
+// The decimal digits of an integer magnitude, without leading zeros (none
+// for 0), written at `out` from the last pair of digits back; returns their
+// count.
+int magnitude_digits(std::uint32_t v, char* out) {
+    if (v == 0) return 0;
+    const int estimate = ((32 - std::countl_zero(v)) * 1233) >> 12;  // the digits, or one fewer
+    const int length = estimate + (v >= powers_of_ten_32[estimate] ? 1 : 0);
+    char* p = out + length;
+    while (v >= 100) {
+        p -= 2;
+        std::memcpy(p, digit_pairs.data() + 2 * (v % 100), 2);
+        v /= 100;
+    }
+    if (v >= 10) {
+        std::memcpy(p - 2, digit_pairs.data() + 2 * v, 2);
+    } else {
+        p[-1] = static_cast<char>('0' + v);
+    }
+    return length;
+}
+
 // The shape of a fixed form: its digits before the point, whether a '0'
 // stands there for none, and its length.
 struct FixedShape {
@@ -254,6 +278,16 @@ void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
     int d = p.d;
     int k = p.k;
     const int e = p.e;
+    if (k == 1 && e == 2 && d >= 0 && d < shown_padded) {
+        // 1P,Ew.d with a short d, the report's form: the same layout with
+        // its constants known. The exponent of a double has three digits
+        // at most, so the text always has its layout.
+        round_to_shown(s, d + 1, p.kind);
+        DirectWriter writer{out.text};
+        put_exponent_layout(s, d + 1, 1, 2, p.sign_plus, writer);
+        out.length = static_cast<int>(writer.p - out.text);
+        return;
+    }
     const long long wide_d = d;
     if (d < 0 || k > wide_d + 1 || k <= -wide_d) {
         put_asterisks(p.w, out);
@@ -310,8 +344,7 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     char digits[field_slack];  // ten digits at most; a block is copied from it
-    int length = 0;
-    if (magnitude != 0) length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+    const int length = magnitude_digits(magnitude, digits);
     const bool sign = value < 0 || (params.sign_plus && (m > 0 || length > 0));
     out.length = 0;
     write_layout(1LL + std::max(m, length), out, [&](auto& w) {

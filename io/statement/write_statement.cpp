@@ -86,15 +86,31 @@ bool same_text(const QueuedStatement& statement, const char* format, int format_
     return std::strncmp(format, known.c_str(), known.size() + 1) == 0;
 }
 
-void compile_for(QueuedStatement& statement, const char* format, int format_length) {
-    if (same_text(statement, format, format_length)) return;
+// Returns 0, or the error of the compiling (no memory).
+[[gnu::noinline]] int compile_anew(QueuedStatement& statement, const char* format, int format_length) {
     const std::size_t length = format_length >= 0 ? static_cast<std::size_t>(format_length) : std::strlen(format);
     const std::string_view text(format, length);
-    statement.format.bytes.clear();
-    statement.format_text.clear();
-    compile_format(format, format_length, statement.format);
-    statement.format_text.assign(text);
-    statement.format_length = format_length;
+    try {
+        statement.format.bytes.clear();
+        statement.format_text.clear();
+        compile_format(format, format_length, statement.format);
+        statement.format_text.assign(text);
+        statement.format_length = format_length;
+    } catch (const IoFailure& failure) {
+        return failure.message_number;
+    }
+    return 0;
+}
+
+int compile_for(QueuedStatement& statement, const char* format, int format_length) {
+    return same_text(statement, format, format_length) ? 0 : compile_anew(statement, format, format_length);
+}
+
+// The begin call's checks of the non-advancing specifier.
+[[gnu::noinline]] int check_advance(QueuedStatement& statement, const char* advance, int advance_length) {
+    const int keyword = match_keyword(advance, advance_length, advance_keywords);
+    statement.non_advancing = keyword == 0;
+    return keyword < 0 ? rt::msg::bad_advance : 0;
 }
 
 QueuedItems* queue_of(QueuedStatement* statement) {
@@ -116,23 +132,14 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     statement->return_errors = return_errors;
     statement->has_format = format != nullptr;
     statement->non_advancing = false;
-    statement->begin_error = 0;
     statement->items.clear();
 
-    if (!statement->default_unit && (unit < -32767 || unit > 32767)) statement->begin_error = rt::msg::bad_unit_number;
-    if (!statement->begin_error && advance) {
-        const int keyword = match_keyword(advance, advance_length, advance_keywords);
-        if (keyword < 0) statement->begin_error = rt::msg::bad_advance;
-        statement->non_advancing = keyword == 0;
-    }
-    if (!statement->begin_error && format) {
-        try {
-            compile_for(*statement, format, format_length);
-        } catch (const IoFailure& failure) {
-            statement->begin_error = failure.message_number;
-        }
-    }
-    if (statement->begin_error) return settle_error(statement->begin_error, return_errors, unit);
+    int error = 0;
+    if (!statement->default_unit && (unit < -32767 || unit > 32767)) error = rt::msg::bad_unit_number;
+    if (!error && advance) error = check_advance(*statement, advance, advance_length);
+    if (!error && format) error = compile_for(*statement, format, format_length);
+    statement->begin_error = error;
+    if (error) return settle_error(error, return_errors, unit);
     g_statements.open = &statement->items;
     return 0;
 }
