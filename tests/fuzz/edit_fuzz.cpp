@@ -104,9 +104,8 @@ Case decode(const std::uint8_t* data, std::size_t size) {
     return c;
 }
 
-std::string fitted_text(const io::FieldText& text, int w) {
-    const io::FittedField f = io::fit_field(text, w);
-    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
+std::string columns(const io::FittedField& f) {
+    return std::string(static_cast<std::size_t>(f.lead), f.lead_char) + std::string(f.body);
 }
 
 [[noreturn]] void mismatch(const Case& c, const char* what, const std::string& want, const std::string& got) {
@@ -143,8 +142,7 @@ bool defined_parameters(const Case& c) { return c.w >= 0 && c.w <= 400 && c.d >=
 
 void check_integer(const Case& c) {
     io::FieldText text;
-    io::edit_integer(c.integer_value, {.d = c.d, .sign_plus = c.sign_plus}, text);
-    const std::string got = fitted_text(text, c.w);
+    const std::string got = columns(io::edit_integer_field(c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus}, text));
     if (c.w >= 0 && c.w <= 400 && c.d <= 400) {
         const std::string want = exact::fitted(exact::integer_text(c.integer_value, c.d, c.sign_plus), c.w);
         if (want != got) mismatch(c, "Iw.m", want, got);
@@ -165,20 +163,19 @@ void check_real(const Case& c) {
     io::FieldText text;
     const io::RealForm form = form_of(c);
     const int k = form == io::RealForm::exponent ? c.k : 0;
-    io::edit_real(c.value,
-                  {.w = c.w,
-                   .d = c.d,
-                   .e = c.e,
-                   .k = k,
-                   .sign_plus = c.sign_plus,
-                   .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
-                   .form = form},
-                  text);
+    // The field as the record writer makes it: a text too wide for the field
+    // text gives a field of asterisks.
+    const std::string got = columns(io::edit_real_field(c.value,
+                                                        {.w = c.w,
+                                                         .d = c.d,
+                                                         .e = c.e,
+                                                         .k = k,
+                                                         .sign_plus = c.sign_plus,
+                                                         .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
+                                                         .form = form},
+                                                        text));
     if (text.length < 0 || text.length > io::field_capacity || (text.too_wide && text.length != 0))
         mismatch(c, "field text length", "0 to capacity", std::to_string(text.length));
-    // A text too wide for the field text gives a field of asterisks.
-    const std::string got = text.too_wide ? std::string(static_cast<std::size_t>(std::max(c.w, 0)), '*')
-                                          : fitted_text(text, c.w);
 
     if (!defined_parameters(c)) {
         if (got.size() != static_cast<std::size_t>(std::max(c.w, 0)))
