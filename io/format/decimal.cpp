@@ -331,6 +331,42 @@ struct Converted {
     return c;
 }
 
+struct Divided {
+    std::uint64_t quotient;
+    std::uint64_t remainder;
+};
+
+template <int places>
+Divided divide_by(std::uint64_t v) {
+    constexpr std::uint64_t unit = powers_of_ten_64[places];
+    return {v / unit, v % unit};
+}
+
+// v / 10^places, 1 <= places <= 17, by constant divisors: multiplications
+// instead of a division.
+Divided divide_by_power_of_ten(std::uint64_t v, int places) {
+    if (places == 1) return divide_by<1>(v);  // 17 digits to the 16 of an 8-byte real
+    switch (places) {
+        case 1: return divide_by<1>(v);
+        case 2: return divide_by<2>(v);
+        case 3: return divide_by<3>(v);
+        case 4: return divide_by<4>(v);
+        case 5: return divide_by<5>(v);
+        case 6: return divide_by<6>(v);
+        case 7: return divide_by<7>(v);
+        case 8: return divide_by<8>(v);
+        case 9: return divide_by<9>(v);
+        case 10: return divide_by<10>(v);
+        case 11: return divide_by<11>(v);
+        case 12: return divide_by<12>(v);
+        case 13: return divide_by<13>(v);
+        case 14: return divide_by<14>(v);
+        case 15: return divide_by<15>(v);
+        case 16: return divide_by<16>(v);
+        default: return divide_by<17>(v);
+    }
+}
+
 void make_zero(ShownDigits& s) {
     s.sign = ' ';
     s.zero = true;
@@ -419,9 +455,9 @@ void round_to_shown(ShownDigits& s, long long n, RealKind kind) {
         ++s.exponent;
     } else if (n < s.count) {
         const auto cut = static_cast<int>(n);
-        const std::uint64_t unit = powers_of_ten_64[s.count - cut];
-        std::uint64_t kept = s.value / unit;
-        if (s.value % unit >= unit / 2) ++kept;  // the digit after the cut is 5 or more
+        const Divided divided = divide_by_power_of_ten(s.value, s.count - cut);
+        std::uint64_t kept = divided.quotient;
+        if (divided.remainder >= powers_of_ten_64[s.count - cut] / 2) ++kept;  // the digit after the cut is 5 or more
         if (kept == powers_of_ten_64[cut]) {     // the carry ran out of the first digit
             kept = powers_of_ten_64[cut - 1];
             ++s.exponent;

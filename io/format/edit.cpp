@@ -1,8 +1,8 @@
 #include "io/format/edit.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -12,7 +12,6 @@ namespace {
 
 // The small writing steps of a layout are inlined into it, so that the
 // write position stays in a register.
-#define inline_always [[gnu::always_inline]] inline
 
 static_assert(field_slack == shown_padded);
 
@@ -30,12 +29,12 @@ constexpr std::array<char, field_capacity> asterisk_run = [] {
 struct DirectWriter {
     char* p;
 
-    inline_always void put(char c) { *p++ = c; }
-    inline_always void put_if(char c, bool wanted) {
+    [[gnu::always_inline]] inline void put(char c) { *p++ = c; }
+    [[gnu::always_inline]] inline void put_if(char c, bool wanted) {
         *p = c;
         p += wanted ? 1 : 0;
     }
-    inline_always void put_run(char c, int count) {
+    [[gnu::always_inline]] inline void put_run(char c, int count) {
         if (count <= field_slack) {
             std::memset(p, c, field_slack);
         } else {
@@ -43,12 +42,12 @@ struct DirectWriter {
         }
         p += count;
     }
-    inline_always void put_text(const char* text, int count) {
+    [[gnu::always_inline]] inline void put_text(const char* text, int count) {
         std::memcpy(p, text, static_cast<std::size_t>(count));
         p += count;
     }
     // `digits` has at least `field_slack` readable bytes (shown_padded).
-    inline_always void put_digit_run(const char* digits, int count) {
+    [[gnu::always_inline]] inline void put_digit_run(const char* digits, int count) {
         if (count <= field_slack) {
             std::memcpy(p, digits, field_slack);
         } else {
@@ -85,7 +84,7 @@ struct BoundedWriter {
 // characters, is known to fit, and with the bounded writer otherwise;
 // returns what the layout returns (false: no such field, asterisks).
 template <class Layout>
-inline_always bool write_layout(long long most, FieldText& out, const Layout& layout) {
+[[gnu::always_inline]] inline bool write_layout(long long most, FieldText& out, const Layout& layout) {
     if (most <= field_capacity) {
         DirectWriter writer{out.text};
         const bool done = layout(writer);
@@ -99,7 +98,7 @@ inline_always bool write_layout(long long most, FieldText& out, const Layout& la
 // Positions [from, to) of the shown digits: those held, then '0'. Up to
 // `shown_padded` the text holds the zeros too.
 template <class Writer>
-inline_always void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
+[[gnu::always_inline]] inline void put_digits(const ShownDigits& s, int from, int to, Writer& w) {
     if (to <= from) return;
     if (to <= shown_padded) {
         w.put_digit_run(s.digits + from, to - from);
@@ -111,7 +110,7 @@ inline_always void put_digits(const ShownDigits& s, int from, int to, Writer& w)
 }
 
 template <class Writer>
-inline_always void put_sign(char sign, bool sign_plus, Writer& w) {
+[[gnu::always_inline]] inline void put_sign(char sign, bool sign_plus, Writer& w) {
     const bool negative = sign == '-';
     w.put_if(negative ? '-' : '+', negative || sign_plus);
 }
@@ -149,7 +148,7 @@ constexpr std::array<char, 200> digit_pairs = [] {
 // The exponent part of an E field. Returns false when the exponent needs
 // more digits than the form allows (the field is then all asterisks).
 template <class Writer>
-inline_always bool put_exponent(int value, int e, Writer& w) {
+[[gnu::always_inline]] inline bool put_exponent(int value, int e, Writer& w) {
     const char sign = value < 0 ? '-' : '+';
     const int magnitude = value < 0 ? -value : value;
     if (e == 2 && magnitude < 100) {
@@ -174,7 +173,8 @@ inline_always bool put_exponent(int value, int e, Writer& w) {
 // The exponent form with the digits already rounded to the n significant
 // digits shown (k within -d < k <= d+1).
 template <class Writer>
-inline_always bool put_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus, Writer& w) {
+[[gnu::always_inline]] inline bool put_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus,
+                                                       Writer& w) {
     put_sign(s.sign, sign_plus, w);
     const int before_point = std::max(k, 0);
     put_digits(s, 0, before_point, w);
@@ -230,7 +230,8 @@ FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
 // The digits before the point, the point and d digits after it: '0' between
 // the point and a first digit further right, and beyond the rounded digits.
 template <class Writer>
-inline_always void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d, bool sign_plus, Writer& w) {
+[[gnu::always_inline]] inline void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d,
+                                                    bool sign_plus, Writer& w) {
     put_sign(s.sign, sign_plus, w);
     w.put_if('0', shape.leading_zero);
     put_digits(s, 0, shape.before_point, w);
@@ -355,9 +356,7 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
     });
 }
 
-namespace {
-
-void edit_real_text(double value, const EditParams& params, FieldText& out) {
+void edit_real(double value, const EditParams& params, FieldText& out) {
     out.length = 0;
     out.too_wide = false;
     if (!std::isfinite(value)) {
@@ -385,9 +384,6 @@ void edit_real_text(double value, const EditParams& params, FieldText& out) {
     }
 }
 
-}  // namespace
-
-void edit_real(double value, const EditParams& params, FieldText& out) { edit_real_text(value, params, out); }
 
 FittedField fit_field(const FieldText& text, int w) {
     if (w < 0) w = 0;
@@ -409,11 +405,9 @@ FittedField edit_real_field(double value, const EditParams& params, FieldText& t
         put_exponent_form(s, params, text);
         return fit_field(text, params.w);
     }
-    edit_real_text(value, params, text);
+    edit_real(value, params, text);
     if (text.too_wide) return {std::max(params.w, 0), std::string_view(text.text, 0), '*'};
     return fit_field(text, params.w);
 }
-
-#undef inline_always
 
 }  // namespace io

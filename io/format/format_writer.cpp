@@ -73,7 +73,11 @@ struct GroupFrame {
 // The state of one statement, reset at its start.
 struct WriteState {
     WriteState(Unit* u, std::string& r, const std::uint8_t* start, FormatPlan* p)
-        : unit(u), console(u != nullptr && u->connection.kind == UnitKind::console), plan(p), record(r), position(start) {}
+        : unit(u),
+          console(u != nullptr && u->connection.kind == UnitKind::console),
+          plan(p),
+          record(r),
+          position(start) {}
 
     Unit* unit;  // null while planning
     bool console;

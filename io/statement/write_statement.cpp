@@ -156,7 +156,9 @@ int write_real8_item(double value) {
 
 int write_character_item(const char* text, int length) {
     if (length < 0) length = 0;
-    if (QueuedItems* queue = g_statements.open) queue->add_character(std::string_view(text, static_cast<std::size_t>(length)));
+    if (QueuedItems* queue = g_statements.open) {
+        queue->add_character(std::string_view(text, static_cast<std::size_t>(length)));
+    }
     return 0;
 }
 

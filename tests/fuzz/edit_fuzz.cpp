@@ -142,7 +142,8 @@ bool defined_parameters(const Case& c) { return c.w >= 0 && c.w <= 400 && c.d >=
 
 void check_integer(const Case& c) {
     io::FieldText text;
-    const std::string got = columns(io::edit_integer_field(c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus}, text));
+    const std::string got =
+        columns(io::edit_integer_field(c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus}, text));
     if (c.w >= 0 && c.w <= 400 && c.d <= 400) {
         const std::string want = exact::fitted(exact::integer_text(c.integer_value, c.d, c.sign_plus), c.w);
         if (want != got) mismatch(c, "Iw.m", want, got);

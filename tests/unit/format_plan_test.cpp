@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -98,7 +100,8 @@ Written write_all(const std::vector<Statement>& statements, Path path, bool non_
     std::vector<std::pair<std::string, io::CompiledFormat>> formats;
     io::QueuedItems items;
     for (const Statement& statement : statements) {
-        auto known = std::find_if(formats.begin(), formats.end(), [&](const auto& f) { return f.first == statement.format; });
+        auto known = std::find_if(formats.begin(), formats.end(),
+                                  [&](const auto& f) { return f.first == statement.format; });
         if (known == formats.end()) {
             formats.emplace_back(statement.format, io::CompiledFormat{});
             known = std::prev(formats.end());
@@ -134,7 +137,8 @@ int expect_same(const std::vector<Statement>& statements, bool non_advancing, co
     const Written planned = write_all(statements, Path::plan_when_possible, non_advancing);
     const Written interpreted = write_all(statements, Path::interpreter, non_advancing);
     EXPECT_EQ(planned.status, interpreted.status) << what;
-    EXPECT_TRUE(planned.bytes == interpreted.bytes) << what << ": " << first_difference(planned.bytes, interpreted.bytes);
+    EXPECT_TRUE(planned.bytes == interpreted.bytes)
+        << what << ": " << first_difference(planned.bytes, interpreted.bytes);
     EXPECT_EQ(planned.record_written, interpreted.record_written) << what;
     EXPECT_EQ(interpreted.planned, 0);
     return planned.planned;
