@@ -4,9 +4,6 @@
 // report's own formats with many values.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -29,6 +26,7 @@
 #include "io/units/unit.hpp"
 #include "subrotinas/relatorio.hpp"
 #include "support/format_statement_input.hpp"
+#include "unit/platform_files.hpp"
 
 namespace {
 
@@ -40,41 +38,24 @@ using format_input::Item;
 class FileUnit {
 public:
     FileUnit() {
-        char name[] = "/tmp/format_plan_XXXXXX";
-        fd_ = mkstemp(name);
-        path_ = name;
-        unit.connection.name = path_;
+        unit.connection.name = file_.path();
         unit.connection.kind = io::UnitKind::formatted_sequential;
-        unit.connection.out_handle = fd_;
+        unit.connection.out_handle = file_.handle();
         unit.buffer.bytes = std::make_unique<char[]>(io::file_buffer_size);
         unit.buffer.size = io::file_buffer_size;
         unit.positioned_for_writing = true;
     }
-    ~FileUnit() {
-        close(fd_);
-        unlink(path_.c_str());
-    }
-    FileUnit(const FileUnit&) = delete;
-    FileUnit& operator=(const FileUnit&) = delete;
 
     std::string contents() {
         io::flush_buffer(unit);
-        std::string bytes;
-        char chunk[65536];
-        for (off_t at = 0;;) {
-            const ssize_t n = pread(fd_, chunk, sizeof chunk, at);
-            if (n <= 0) break;
-            bytes.append(chunk, static_cast<std::size_t>(n));
-            at += n;
-        }
-        return bytes;
+        return unit_files::read_whole(file_.path());
     }
 
-    io::Unit unit;
-
 private:
-    int fd_ = -1;
-    std::string path_;
+    unit_files::ScratchFile file_;  // outlives the unit that writes to it
+
+public:
+    io::Unit unit;
 };
 
 enum class Path { plan_when_possible, interpreter };

@@ -41,6 +41,8 @@ foreach(test_source IN LISTS unit_tests)
   add_executable(${test_name} ${test_source})
   target_include_directories(${test_name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${test_name} PRIVATE raizes_core ${gtest_libraries} GTest::gtest_main)
+  # Under Wine the checkout is reached by its Unix path (drive Z: is /).
+  target_compile_definitions(${test_name} PRIVATE RAIZES_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME unit.${test_name} COMMAND ${test_name})
   set_tests_properties(unit.${test_name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600)
 endforeach()
