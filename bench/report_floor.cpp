@@ -118,11 +118,13 @@ char* put_real(char* out, double value) {
     const bool negative = value < 0;
     const double magnitude = std::fabs(value);
     char text[48];
-    std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16);
+    const char* end = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16).ptr;
     char digits[17];
     digits[0] = text[0];
     std::memcpy(digits + 1, text + 2, 16);
-    int exponent = std::atoi(text + 19);
+    // text: d.dddddddddddddddde+XX, or e-XXX
+    int exponent = 0;
+    std::from_chars(text + (text[19] == '+' ? 20 : 19), end, exponent);
     // to_chars rounds an exact tie to even: "...4|5" stays 4 where the
     // program's conversion gives 5.
     if (digits[16] == '4' && may_be_exact_tie(magnitude)) {

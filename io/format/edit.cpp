@@ -341,6 +341,12 @@ void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
 
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) {
     out.too_wide = false;
+    // A positive value with no minimum digits beyond one and no plus sign
+    // (a report's row number) is its digits alone.
+    if (value > 0 && params.d <= 1 && !params.sign_plus) {
+        out.length = magnitude_digits(static_cast<std::uint32_t>(value), out.text);
+        return;
+    }
     const int m = std::max(params.d, 0);
     const std::uint32_t magnitude =
         value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
@@ -351,7 +357,7 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
     write_layout(1LL + std::max(m, length), out, [&](auto& w) {
         w.put_if(value < 0 ? '-' : '+', sign);
         if (m > length) w.put_run('0', m - length);
-        w.put_digit_run(digits, length);
+        w.put_digit_run(digits, std::min(length, 10));  // ten digits at most
         return true;
     });
 }
