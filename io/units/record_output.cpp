@@ -65,27 +65,31 @@ void flush_buffer(Unit& unit) {
     if (int error = flush_buffer_status(unit)) fail(error);
 }
 
-void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
-    while (count > 0) {
+namespace {
+
+// Places `count` bytes through the buffer, passing it to the file whenever
+// it is full; `place(to, from, part)` puts bytes `from` to `from + part` of
+// the run at `to`.
+template <class Place>
+void put_run(Unit& unit, std::size_t count, Place place) {
+    for (std::size_t done = 0; done < count;) {
         if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
-        std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-        std::size_t part = count < room ? count : room;
-        std::memcpy(unit.buffer.bytes.get() + unit.buffer.position, bytes, part);
+        const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
+        const std::size_t part = count - done < room ? count - done : room;
+        place(unit.buffer.bytes.get() + unit.buffer.position, done, part);
         unit.buffer.position += static_cast<int>(part);
-        bytes += part;
-        count -= part;
+        done += part;
     }
 }
 
+}  // namespace
+
+void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
+    put_run(unit, count, [bytes](char* to, std::size_t from, std::size_t part) { std::memcpy(to, bytes + from, part); });
+}
+
 void put_repeated(Unit& unit, char c, std::size_t count) {
-    while (count > 0) {
-        if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
-        std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-        std::size_t part = count < room ? count : room;
-        std::memset(unit.buffer.bytes.get() + unit.buffer.position, c, part);
-        unit.buffer.position += static_cast<int>(part);
-        count -= part;
-    }
+    put_run(unit, count, [c](char* to, std::size_t, std::size_t part) { std::memset(to, c, part); });
 }
 
 // A console or device that went away (a reader of standard output who
