@@ -121,23 +121,23 @@ std::string method_name(std::string_view title) {
     return windows1252_to_utf8(rest);
 }
 
-std::optional<ParseError> read_header_line(const HeaderLine& spec, const Line& line, std::int64_t number,
+std::optional<ParseError> read_header_line(const HeaderLine& expected, const Line& line, std::int64_t number,
                                            Report& report) {
-    if (!line.ended) return error(number, "report cut off in its header: " + std::string(spec.what) + " is incomplete");
-    const std::size_t width = spec.field == Field::real ? real_width : spec.field == Field::count ? count_width : 0;
+    if (!line.ended) return error(number, "report cut off in its header: " + std::string(expected.what) + " is incomplete");
+    const std::size_t width = expected.field == Field::real ? real_width : expected.field == Field::count ? count_width : 0;
     const std::string_view text = line.text;
-    if (text.size() != spec.label.size() + width || text.substr(0, spec.label.size()) != spec.label)
-        return error(number, "not a report: expected " + std::string(spec.what));
-    const std::string_view field = text.substr(spec.label.size());
-    if (spec.field == Field::real) {
+    if (text.size() != expected.label.size() + width || text.substr(0, expected.label.size()) != expected.label)
+        return error(number, "not a report: expected " + std::string(expected.what));
+    const std::string_view field = text.substr(expected.label.size());
+    if (expected.field == Field::real) {
         const auto value = parse_real_field(field);
-        if (!value) return error(number, "not a report: " + std::string(spec.what) + " is not a number");
-        if (spec.slot == Slot::tolerance) report.tolerance = *value;
+        if (!value) return error(number, "not a report: " + std::string(expected.what) + " is not a number");
+        if (expected.slot == Slot::tolerance) report.tolerance = *value;
         else report.header_values.push_back(*value);
-    } else if (spec.field == Field::count) {
+    } else if (expected.field == Field::count) {
         const CountField count = parse_count_field(field);
         if (count.kind == CountField::Kind::invalid)
-            return error(number, "not a report: " + std::string(spec.what) + " is not a number");
+            return error(number, "not a report: " + std::string(expected.what) + " is not a number");
         if (count.kind == CountField::Kind::number) report.nmax = static_cast<std::int32_t>(count.value);
     }
     return std::nullopt;
@@ -272,10 +272,10 @@ ParseResult parse_report(std::string_view bytes) {
     report.title = windows1252_to_utf8(title.text);
     report.method_name = method_name(title.text);
 
-    for (const HeaderLine& spec : header_lines(layout->header)) {
-        if (at_end(c)) return error(c.line + 1, "report cut off in its header: " + std::string(spec.what) + " is missing");
+    for (const HeaderLine& expected : header_lines(layout->header)) {
+        if (at_end(c)) return error(c.line + 1, "report cut off in its header: " + std::string(expected.what) + " is missing");
         const Line line = take_line(c);
-        if (auto failure = read_header_line(spec, line, c.line, report)) return *failure;
+        if (auto failure = read_header_line(expected, line, c.line, report)) return *failure;
     }
 
     report.rows.reserve(bytes.size() / (long_row_width + 2) + 2);
