@@ -123,8 +123,10 @@ std::string method_name(std::string_view title) {
 
 std::optional<ParseError> read_header_line(const HeaderLine& expected, const Line& line, std::int64_t number,
                                            Report& report) {
-    if (!line.ended) return error(number, "report cut off in its header: " + std::string(expected.what) + " is incomplete");
-    const std::size_t width = expected.field == Field::real ? real_width : expected.field == Field::count ? count_width : 0;
+    if (!line.ended)
+        return error(number, "report cut off in its header: " + std::string(expected.what) + " is incomplete");
+    const std::size_t width =
+        expected.field == Field::real ? real_width : expected.field == Field::count ? count_width : 0;
     const std::string_view text = line.text;
     if (text.size() != expected.label.size() + width || text.substr(0, expected.label.size()) != expected.label)
         return error(number, "not a report: expected " + std::string(expected.what));
