@@ -1,35 +1,22 @@
 #include "platform/fp.hpp"
 
 #include <cfenv>
-#include <cfloat>
 #include <csignal>
 #include <signal.h>
 #include <ucontext.h>
-#include <xmmintrin.h>
 
-// Doubles must be computed in the SSE registers: every operation is then
-// rounded to 53 bits, and a trap is taken at the very instruction that
-// raised it.
-#if !defined(__x86_64__) || FLT_EVAL_METHOD != 0
-#error "floating-point environment needs x86-64 with SSE double arithmetic"
+#include "platform/x86/fp_registers.hpp"
+
+// The trap handler reads the floating-point state of an x86-64 signal frame.
+#if !defined(__x86_64__)
+#error "floating-point traps need the x86-64 signal frame"
 #endif
 
 namespace plat {
 
 namespace {
 
-// MXCSR: exception flags (bits 0-5), exception masks (bits 7-12),
-// denormals-are-zero (bit 6) and flush-to-zero (bit 15).
-constexpr unsigned mxcsr_flags = 0x003F;
-constexpr unsigned mxcsr_masks = 0x1F80;
-constexpr unsigned mxcsr_denormal_mask = 0x0100;
-constexpr unsigned mxcsr_daz = 0x0040;
-constexpr unsigned mxcsr_ftz = 0x8000;
-
-// x87 control word: exception masks (bits 0-5). Status word: exception and
-// stack-fault flags (bits 0-6), error summary (bit 7), busy (bit 15).
-constexpr unsigned short x87_masks = 0x003F;
-constexpr unsigned short x87_pending = 0x80FF;
+using namespace x86;
 
 constexpr int trapped_exceptions = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 
@@ -108,16 +95,7 @@ void install_fp_trap_handler(FpTrapHandler handler) {
     sigaction(SIGFPE, &action, nullptr);
 }
 
-int take_pending_fp_trap() {
-    // x87 exceptions are reported at the next waiting instruction; SSE ones
-    // trap at once, so a flag still raised here was raised while masked.
-    asm volatile("fwait" ::: "memory");
-    const unsigned raised = _mm_getcsr() & mxcsr_flags;
-    if (raised & _MM_EXCEPT_INVALID) return fp_trap_invalid;
-    if (raised & _MM_EXCEPT_DIV_ZERO) return fp_trap_divide_by_zero;
-    if (raised & _MM_EXCEPT_OVERFLOW) return fp_trap_overflow;
-    return 0;
-}
+int take_pending_fp_trap() { return pending_trap_code(); }
 
 double call_with_fp_traps_held(double (*fn)(double, double), double x, double y) {
     // The math library computes doubles in SSE registers only, so holding

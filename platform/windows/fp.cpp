@@ -1,45 +1,14 @@
 #include "platform/fp.hpp"
 
-#include <cfloat>
 #include <windows.h>
-#include <xmmintrin.h>
 
-// Doubles must be computed in the SSE registers: every operation is then
-// rounded to 53 bits, and a trap is taken at the very instruction that
-// raised it. 32-bit programs are built with -msse2 -mfpmath=sse for that.
-#if !(defined(__x86_64__) || (defined(__i386__) && defined(__SSE2_MATH__))) || FLT_EVAL_METHOD != 0
-#error "floating-point environment needs x86 with SSE2 double arithmetic"
-#endif
+#include "platform/x86/fp_registers.hpp"
 
 namespace plat {
 
 namespace {
 
-// MXCSR: exception flags (bits 0-5), exception masks (bits 7-12),
-// denormals-are-zero (bit 6), rounding (bits 13-14), flush-to-zero (bit 15).
-constexpr unsigned mxcsr_flags = 0x003F;
-constexpr unsigned mxcsr_masks = 0x1F80;
-constexpr unsigned mxcsr_trapped = 0x0680;  // invalid, divide by zero, overflow
-constexpr unsigned mxcsr_daz = 0x0040;
-constexpr unsigned mxcsr_rounding = 0x6000;
-constexpr unsigned mxcsr_ftz = 0x8000;
-constexpr unsigned mxcsr_mask_shift = 7;
-
-// x87 control word: exception masks (bits 0-5), rounding (bits 10-11).
-// Status word: exception and stack-fault flags (bits 0-6), error summary
-// (bit 7), busy (bit 15).
-constexpr unsigned short x87_masks = 0x003F;
-constexpr unsigned short x87_trapped = 0x000D;  // invalid, divide by zero, overflow
-constexpr unsigned short x87_rounding = 0x0C00;
-constexpr unsigned short x87_pending = 0x80FF;
-
-// Exception bits, the same in the flags and masks of both units.
-constexpr unsigned invalid_bit = 0x01;
-constexpr unsigned denormal_bit = 0x02;
-constexpr unsigned divide_bit = 0x04;
-constexpr unsigned overflow_bit = 0x08;
-constexpr unsigned underflow_bit = 0x10;
-constexpr unsigned inexact_bit = 0x20;
+using namespace x86;
 
 // Where the traps of the run go.
 struct TrapDelivery {
@@ -57,18 +26,6 @@ unsigned short x87_control_word() {
 void set_x87_control_word(unsigned short word) { asm volatile("fldcw %0" : : "m"(word)); }
 
 void clear_x87_flags() { asm volatile("fnclex" ::: "memory"); }
-
-// The trap of the first exception, in the order invalid, division by zero,
-// overflow, that is raised and not masked.
-int trap_code_of_bits(unsigned raised) {
-    if (raised & invalid_bit) return fp_trap_invalid;
-    if (raised & divide_bit) return fp_trap_divide_by_zero;
-    if (raised & overflow_bit) return fp_trap_overflow;
-    if (raised & denormal_bit) return fp_trap_denormal;
-    if (raised & underflow_bit) return fp_trap_underflow;
-    if (raised & inexact_bit) return fp_trap_inexact;
-    return 0;
-}
 
 int trap_code_of_exception(DWORD code) {
     switch (code) {
@@ -184,16 +141,7 @@ void install_fp_trap_handler(FpTrapHandler handler) {
     if (g_delivery.registration == nullptr) g_delivery.registration = ::AddVectoredExceptionHandler(1, on_exception);
 }
 
-int take_pending_fp_trap() {
-    // x87 exceptions are reported at the next waiting instruction; SSE ones
-    // trap at once, so a flag still raised here was raised while masked.
-    asm volatile("fwait" ::: "memory");
-    const unsigned raised = _mm_getcsr() & mxcsr_flags;
-    if (raised & invalid_bit) return fp_trap_invalid;
-    if (raised & divide_bit) return fp_trap_divide_by_zero;
-    if (raised & overflow_bit) return fp_trap_overflow;
-    return 0;
-}
+int take_pending_fp_trap() { return pending_trap_code(); }
 
 double call_with_fp_traps_held(double (*fn)(double, double), double x, double y) {
     // This math library computes the exponential and the power on the x87
