@@ -150,7 +150,12 @@ double call_with_fp_traps_held(double (*fn)(double, double), double x, double y)
     const unsigned short saved_control = x87_control_word();
     _mm_setcsr(saved_mxcsr | mxcsr_masks);
     set_x87_control_word(static_cast<unsigned short>(saved_control | x87_masks));
-    const double result = fn(x, y);
+    // A 32-bit program receives the result on the x87 stack, in extended
+    // precision. It is stored as a double here, while the traps are held, so
+    // that a result beyond the double range becomes infinity now; stored
+    // after the traps are back, it would trap on the caller's side, as an
+    // ordinary overflow outside the intrinsic.
+    const volatile double result = fn(x, y);
     clear_x87_flags();
     set_x87_control_word(saved_control);
     _mm_setcsr(saved_mxcsr & ~mxcsr_flags);
