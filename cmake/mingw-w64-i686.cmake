@@ -1,7 +1,8 @@
 # Cross build of the 32-bit Windows program with MinGW-w64 (Debian's
 # g++-mingw-w64-i686). Doubles are computed in SSE2 registers, as in the
 # 64-bit program, so both give the same bytes; the program needs a processor
-# with SSE2. It is built only: this machine cannot run 32-bit programs.
+# with SSE2. Its tests run under the 64-bit Wine loader with Wine's 32-bit
+# libraries (tools/setup windows).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

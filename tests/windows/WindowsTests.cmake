@@ -18,6 +18,29 @@ else()
 endif()
 set(RAIZES_WINEPREFIX "${wineprefix_default}" CACHE PATH "Temporary Wine prefix of the Windows tests")
 
+# A 32-bit program runs under the 64-bit Wine loader with Wine's 32-bit
+# libraries, which tools/setup windows unpacks into its cache folder. The
+# prefix must be created with them in reach, or it has no 32-bit system and
+# every 32-bit program ends at once with status 0, having done nothing.
+set(wine_dll_path "")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  execute_process(COMMAND dpkg-query -W -f=\${Version} libwine
+                  OUTPUT_VARIABLE libwine_version RESULT_VARIABLE libwine_status ERROR_QUIET)
+  if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+    set(setup_cache "$ENV{XDG_CACHE_HOME}")
+  else()
+    set(setup_cache "$ENV{HOME}/.cache")
+  endif()
+  set(RAIZES_WINE_I386 "${setup_cache}/raizes/wine-i386-${libwine_version}/usr/lib/i386-linux-gnu/wine"
+      CACHE PATH "Wine's 32-bit libraries (tools/setup windows unpacks them)")
+  if(NOT libwine_status EQUAL 0 OR NOT EXISTS "${RAIZES_WINE_I386}/i386-windows/kernel32.dll")
+    message(FATAL_ERROR "Wine's 32-bit side is missing from ${RAIZES_WINE_I386}: run tools/setup windows, "
+                        "or configure with -DRAIZES_TESTS=OFF to build the program alone")
+  endif()
+  set(wine_dll_path "${RAIZES_WINE_I386}")
+endif()
+set(RAIZES_WINEDLLPATH "${wine_dll_path}")
+
 set(wine_session ${CMAKE_BINARY_DIR}/wine-session)
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-session.in ${wine_session}
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
@@ -71,7 +94,16 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTes
 # The editor for real: the report opened by Wine's cmd.exe and notepad.exe.
 find_program(RAIZES_XDOTOOL xdotool REQUIRED)
 find_program(RAIZES_IMPORT import REQUIRED)
+# Wine's 32-bit side here draws no window: the 32-bit program is given the
+# 64-bit cmd.exe (the folder sysnative shows a 32-bit program the 64-bit
+# system), which starts the 64-bit notepad.exe. The 64-bit program finds
+# cmd.exe itself, without COMSPEC.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(viewer_processor [[C:\windows\sysnative\cmd.exe]])
+else()
+  set(viewer_processor "")
+endif()
 add_test(NAME viewer.notepad_shows_the_report
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/windows/viewer_e2e.sh ${wine_session} $<TARGET_FILE:raizes>
-                 ${CMAKE_BINARY_DIR}/viewer-notepad.png)
+                 ${CMAKE_BINARY_DIR}/viewer-notepad.png "${viewer_processor}")
 set_tests_properties(viewer.notepad_shows_the_report PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)

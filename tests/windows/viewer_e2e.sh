@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The viewer for real: the Windows program converges, closes its report and
 # runs "notepad raiz.bis.txt" through Wine's own cmd.exe (COMSPEC removed
-# inside Wine), which starts Wine's notepad.exe on the Wine session's
-# virtual X display.
+# inside Wine, or set to PROCESSOR), which starts Wine's notepad.exe on the
+# Wine session's virtual X display.
 #
-#   viewer_e2e.sh WINE_SESSION RAIZES_EXE SCREENSHOT_PNG
+#   viewer_e2e.sh WINE_SESSION RAIZES_EXE SCREENSHOT_PNG [PROCESSOR]
 #
 # Checks that a window whose title names the report appears while the
 # program waits, that the report was complete on disk when the editor opened
@@ -14,6 +14,7 @@ set -uo pipefail
 wine_session=$1
 program=$2
 screenshot=$3
+processor=${4:-}
 
 fail() {
     echo "FAILED: $*" >&2
@@ -34,7 +35,7 @@ export DISPLAY
 windows_program="Z:${program//\//\\}"
 cd "$work"
 printf '1\nraiz\n12 16\n0.1\n10\n' >input.txt
-"$wine_session" run cmd /c "set COMSPEC=&& $windows_program" <input.txt >out.txt 2>err.txt &
+"$wine_session" run cmd /c "set COMSPEC=$processor&& $windows_program" <input.txt >out.txt 2>err.txt &
 run_pid=$!
 
 # The editor's window, named after the report.
