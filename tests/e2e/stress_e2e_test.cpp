@@ -8,6 +8,7 @@
 // picks another seed, RAIZES_STRESS_SCALE multiplies the number of dialogues.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <regex>
 #include <string>
@@ -287,8 +289,63 @@ std::string judge(const e2e::RunResult& run) {
     return faults;
 }
 
+#ifdef RAIZES_REFERENCE_BINARY
+// Under Wine the same dialogue is also given to the Linux program of this
+// source, and both must show the same bytes: console, standard error, exit
+// status and report. The report is compared by its contents, since the two
+// systems spell a name's bytes differently. Left out are the dialogues whose
+// end belongs to the system rather than the program: a name that Windows
+// refuses or reads as a path or a stream, an OPEN error, and an array that
+// one address space holds and another cannot (F6772).
+constexpr bool has_reference = true;
+constexpr const char* reference_binary = RAIZES_REFERENCE_BINARY;
+
+bool portable(const std::string& input) { return input.find_first_of("\\:*?\"<>|") == std::string::npos; }
+
+bool ended_by_the_system(const e2e::RunResult& run) {
+    return run.err.find(": OPEN(") != std::string::npos || run.err.find("F6772") != std::string::npos;
+}
+
+std::string contents_of(const std::string& directory) {
+    std::vector<std::string> contents;
+    for (const auto& file : files_in(directory)) contents.push_back(e2e::read_file(file.string()));
+    std::sort(contents.begin(), contents.end());
+    std::string joined;
+    for (const auto& text : contents) joined += text + "\n--\n";
+    return joined;
+}
+
+// The differences from the Linux program, or nothing when the dialogue is
+// not compared.
+std::optional<std::string> compare_with_reference(const e2e::RunResult& run, const std::string& input) {
+    if (!portable(input) || ended_by_the_system(run)) return std::nullopt;
+    e2e::RunOptions options{.binary = reference_binary, .input = input};
+    options.directory = e2e::make_temp_dir();
+    options.timeout_seconds = run_timeout_seconds;
+    const e2e::RunResult reference = e2e::run_program(options);
+    std::error_code ec;
+    if (ended_by_the_system(reference)) {
+        fs::remove_all(reference.directory, ec);
+        return std::nullopt;
+    }
+    std::string faults;
+    if (run.status != reference.status)
+        faults += "exit status " + std::to_string(run.status) + ", Linux " + std::to_string(reference.status) + "\n";
+    if (run.out != reference.out) faults += "standard output differs; Linux: " + e2e::visible(reference.out) + "\n";
+    if (run.err != reference.err) faults += "standard error differs; Linux: " + e2e::visible(reference.err) + "\n";
+    if (contents_of(run.directory) != contents_of(reference.directory))
+        faults += "report differs from the Linux program's, kept in " + reference.directory + "\n";
+    else fs::remove_all(reference.directory, ec);
+    return faults;
+}
+#else
+constexpr bool has_reference = false;
+std::optional<std::string> compare_with_reference(const e2e::RunResult&, const std::string&) { return std::nullopt; }
+#endif
+
 struct Tally {
     int runs = 0;
+    int compared = 0;  // with the Linux program
     int exit0 = 0;
     int exit1 = 0;
     int reports = 0;
@@ -303,7 +360,9 @@ void run_all(const char* family, int count, Dialogue (*draw)(Rng&, int index), T
         options.directory = e2e::make_temp_dir();
         options.timeout_seconds = run_timeout_seconds;
         const e2e::RunResult run = dialogue.terminal ? e2e::run_on_terminal(options) : e2e::run_program(options);
-        const std::string faults = judge(run);
+        const std::optional<std::string> differences = compare_with_reference(run, dialogue.input);
+        tally.compared += differences.has_value();
+        const std::string faults = judge(run) + differences.value_or("");
         ++tally.runs;
         tally.exit0 += run.status == 0;
         tally.exit1 += run.status == 1;
@@ -321,6 +380,10 @@ void run_all(const char* family, int count, Dialogue (*draw)(Rng&, int index), T
     }
     std::printf("%s: %d dialogues, %d ended with status 0, %d with status 1, %d left a report file\n", family,
                 tally.runs, tally.exit0, tally.exit1, tally.reports);
+    if (has_reference) {
+        std::printf("%s: %d dialogues compared with the Linux program\n", family, tally.compared);
+        EXPECT_GT(tally.compared, 0);
+    }
 }
 
 // The judge itself, on runs made up by hand.

@@ -6,7 +6,10 @@ set(RAIZES_E2E_WINE "" CACHE FILEPATH "Runs a Windows program under Wine")
 target_compile_definitions(raizes_test_support PUBLIC
   RAIZES_BINARY="${RAIZES_E2E_PROGRAM}"
   RAIZES_WINE="${RAIZES_E2E_WINE}"
-  RAIZES_RECORDER="${RAIZES_E2E_RECORDER}")
+  RAIZES_RECORDER="${RAIZES_E2E_RECORDER}"
+  # The Linux program built beside the suite, which the random dialogues
+  # compare with.
+  RAIZES_REFERENCE_BINARY="$<TARGET_FILE:raizes>")
 set(e2e_properties TIMEOUT 900 FIXTURES_REQUIRED wine)
 
 # Tests about Linux terminals, descriptors, signals, devices and special
