@@ -13,4 +13,4 @@ set(e2e_properties TIMEOUT 900 FIXTURES_REQUIRED wine)
 # files, about the Linux stand-in command processor, and the allocation
 # sweep (an allocator preloaded into a Linux program) have no counterpart
 # here.
-set(e2e_filter "-*Terminal*:CmdTool.*:Surroundings.*:AllocationSweep.*:Dialogue.ControlDOnAnEmptyTerminalLineIsEndOfFile:ReportConnection.AFullDevice*")
+set(e2e_filter "-*Terminal*:CmdTool*:Surroundings.*:AllocationSweep.*:Dialogue.ControlDOnAnEmptyTerminalLineIsEndOfFile:ReportConnection.AFullDevice*")
