@@ -4,7 +4,7 @@
 // and then the Nth alone. A run must then either go exactly as it goes with
 // memory to spare, or end in order: exit status 1, one out-of-memory report
 // on standard error, and standard output and every file it wrote a prefix of
-// what the full run gives.
+// what the full run gives, the files cut at a line end.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -126,6 +126,7 @@ std::string ending_of(const Outcome& full, const Outcome& refused, std::string& 
         const auto found = full.files.find(name);
         if (found == full.files.end()) faults += "a file the full run does not write: " + name + "\n";
         else if (!starts_with(found->second, bytes)) faults += name + " is not a prefix of the full run's\n";
+        else if (!bytes.empty() && !bytes.ends_with("\r\n")) faults += name + " ends inside a line\n";
     }
     return faults.empty() ? ending : "out of order";
 }
