@@ -51,8 +51,6 @@ std::map<std::string, std::string> files_in(const std::string& directory) {
     return files;
 }
 
-bool starts_with(const std::string& text, const std::string& head) { return text.compare(0, head.size(), head) == 0; }
-
 struct Outcome {
     e2e::RunResult run;
     std::map<std::string, std::string> files;
@@ -121,11 +119,11 @@ std::string ending_of(const Outcome& full, const Outcome& refused, std::string& 
         if (run.err == memory_report(number)) ending = "F" + std::to_string(6000 + number);
     if (ending.empty()) faults += "standard error is not one out-of-memory report\n";
     if (run.status != 1) faults += "exit status " + std::to_string(run.status) + "\n";
-    if (!starts_with(full.run.out, run.out)) faults += "standard output is not a prefix of the full run's\n";
+    if (!full.run.out.starts_with(run.out)) faults += "standard output is not a prefix of the full run's\n";
     for (const auto& [name, bytes] : refused.files) {
         const auto found = full.files.find(name);
         if (found == full.files.end()) faults += "a file the full run does not write: " + name + "\n";
-        else if (!starts_with(found->second, bytes)) faults += name + " is not a prefix of the full run's\n";
+        else if (!found->second.starts_with(bytes)) faults += name + " is not a prefix of the full run's\n";
         else if (!bytes.empty() && !bytes.ends_with("\r\n")) faults += name + " ends inside a line\n";
     }
     return faults.empty() ? ending : "out of order";

@@ -5,8 +5,7 @@
 //
 //   RAIZES_FAIL_ALLOCATION=from:N   calls N, N+1, ... are refused
 //   RAIZES_FAIL_ALLOCATION=at:N     call N alone is refused
-//   RAIZES_FAIL_ALLOCATION_NOTE=F   on the first refusal, F is created and
-//                                   receives the call's number
+//   RAIZES_FAIL_ALLOCATION_NOTE=F   the file F is created at the first refusal
 //
 // Both variables leave the environment before the program starts, so the
 // programs it starts allocate normally.
@@ -54,7 +53,7 @@ void take_settings() {
     if (const char* setting = std::getenv("RAIZES_FAIL_ALLOCATION")) {
         if (std::strncmp(setting, "from:", 5) == 0) g_refusals.mode = Mode::from;
         if (std::strncmp(setting, "at:", 3) == 0) g_refusals.mode = Mode::at;
-        g_refusals.first = parse_number(std::strchr(setting, ':') ? std::strchr(setting, ':') + 1 : setting);
+        if (const char* colon = std::strchr(setting, ':')) g_refusals.first = parse_number(colon + 1);
     }
     if (const char* note = std::getenv("RAIZES_FAIL_ALLOCATION_NOTE"))
         std::strncpy(g_refusals.note, note, sizeof g_refusals.note - 1);
@@ -67,21 +66,12 @@ __attribute__((constructor)) void leave_the_environment() {
     ::unsetenv("LD_PRELOAD");
 }
 
-void note_refusal(unsigned long call) {
+void note_refusal() {
     if (g_refusals.noted || g_refusals.note[0] == '\0') return;
     g_refusals.noted = true;
     const int saved = errno;
-    const int fd = ::open(g_refusals.note, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-        char digits[24];
-        int length = 0;
-        do {
-            digits[sizeof digits - 1 - length++] = static_cast<char>('0' + call % 10);
-            call /= 10;
-        } while (call != 0);
-        [[maybe_unused]] ssize_t ignored = ::write(fd, digits + sizeof digits - length, static_cast<std::size_t>(length));
-        ::close(fd);
-    }
+    const int fd = ::open(g_refusals.note, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) ::close(fd);
     errno = saved;
 }
 
@@ -92,7 +82,7 @@ bool refuse() {
     const bool refused = (g_refusals.mode == Mode::from && call >= g_refusals.first) ||
                          (g_refusals.mode == Mode::at && call == g_refusals.first);
     if (!refused) return false;
-    note_refusal(call);
+    note_refusal();
     errno = ENOMEM;
     return true;
 }
