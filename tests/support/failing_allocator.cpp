@@ -1,7 +1,7 @@
 // A C library allocator that refuses on request, preloaded into the real
 // program (LD_PRELOAD, Linux with the GNU C library). Every call of malloc,
-// calloc, realloc, aligned_alloc, posix_memalign, memalign, valloc and
-// pvalloc counts, whoever makes it (operator new, the C library itself).
+// calloc, realloc, aligned_alloc and posix_memalign counts, whoever makes it
+// (operator new, the C library itself).
 //
 //   RAIZES_FAIL_ALLOCATION=from:N   calls N, N+1, ... are refused
 //   RAIZES_FAIL_ALLOCATION=at:N     call N alone is refused
@@ -21,8 +21,6 @@ void* __libc_malloc(std::size_t);
 void* __libc_calloc(std::size_t, std::size_t);
 void* __libc_realloc(void*, std::size_t);
 void* __libc_memalign(std::size_t, std::size_t);
-void* __libc_valloc(std::size_t);
-void* __libc_pvalloc(std::size_t);
 }
 
 namespace {
@@ -97,10 +95,6 @@ void* calloc(std::size_t count, std::size_t size) { return refuse() ? nullptr : 
 
 void* realloc(void* block, std::size_t size) { return refuse() ? nullptr : __libc_realloc(block, size); }
 
-void* memalign(std::size_t alignment, std::size_t size) {
-    return refuse() ? nullptr : __libc_memalign(alignment, size);
-}
-
 void* aligned_alloc(std::size_t alignment, std::size_t size) {
     return refuse() ? nullptr : __libc_memalign(alignment, size);
 }
@@ -113,9 +107,5 @@ int posix_memalign(void** result, std::size_t alignment, std::size_t size) {
     *result = block;
     return 0;
 }
-
-void* valloc(std::size_t size) { return refuse() ? nullptr : __libc_valloc(size); }
-
-void* pvalloc(std::size_t size) { return refuse() ? nullptr : __libc_pvalloc(size); }
 
 }  // extern "C"
