@@ -1,6 +1,7 @@
 // Process start-up: the floating-point environment, the console units, one
 // call of the main program, and the exit sequence with its result. A help or
-// version request is answered once the standard handles are settled.
+// version request is answered once the standard handles are settled. From
+// the first allocation on, a refused one ends the run with its report.
 #include <string_view>
 
 #include "io/units/unit.hpp"
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv) {
     plat::prepare_process();
+    rt::end_run_on_refused_memory();
     principal::Request request = principal::request_of(argc, argv);
     if (request != principal::Request::dialogue) {
         std::string_view text = principal::request_text(request);

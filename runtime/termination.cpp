@@ -1,6 +1,7 @@
 #include "runtime/termination.hpp"
 
 #include <cstddef>
+#include <new>
 
 #include "platform/console.hpp"
 #include "runtime/messages.hpp"
@@ -66,6 +67,10 @@ void add_number(ReportText& report, int number) {
     report.add(std::string_view(digits, 4));
 }
 
+// Never returns to operator new, which would ask again: while the exit
+// sequence runs, the report ends the process with the status already chosen.
+[[noreturn]] void memory_refused() { raise_error(msg::no_memory, Kind::general); }
+
 [[noreturn]] void end_process(int status) {
     // Releasing the run-time's own buffers is left to the process end.
     plat::exit_process(status);
@@ -102,6 +107,8 @@ void runtime_error_report(int number, std::string_view message, Kind kind, std::
 void raise_error(int message_number, Kind kind, std::string_view unit_name, std::string_view detail) {
     runtime_error_report(6000 + message_number, message_text(message_number), kind, unit_name, detail);
 }
+
+void end_run_on_refused_memory() { std::set_new_handler(memory_refused); }
 
 void set_exit_hooks(ExitHooks hooks) { g_termination.hooks = hooks; }
 

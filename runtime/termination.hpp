@@ -41,6 +41,14 @@ enum class Kind : int {
 // Disconnects every unit, settles the console line and ends the process.
 [[noreturn]] void exit_sequence(int status);
 
+// From here on a request of operator new (the nothrow forms included) that
+// the heap refuses ends the run with the out-of-memory report (F6700), like
+// any run-time error: it never throws and never returns empty-handed. The
+// report needs nothing set up, so it serves from the start of main. Memory
+// that must be refused with a number of its own (F6717, F6772) is taken
+// from the C heap directly.
+void end_run_on_refused_memory();
+
 // What the exit sequence asks of the I/O layer, which registers it at
 // start-up. Both run in the floating-point trap handler too: they neither
 // throw nor free.

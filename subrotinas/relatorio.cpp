@@ -50,7 +50,7 @@ void fecha_e_mostra(const Relatorio& relatorio) {
 }  // namespace
 
 void monta_arquivo(const char* nome, int nome_length, std::string_view tag, char (&arquivo)[arquivo_length]) {
-    std::string ajustado = io::left_adjust(nome, nome_length);
+    const io::CharacterTemporary ajustado = io::left_adjust(nome, nome_length);
     int m = io::length_without_trailing_blanks(ajustado.data(), nome_length);
     io::concatenate(arquivo, arquivo_length, {std::string_view(ajustado.data(), static_cast<std::size_t>(m)), tag});
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "runtime/termination.hpp"
 #include "runtime/messages.hpp"
@@ -29,6 +27,12 @@ void fill_with_pieces(char* dest, std::size_t length, std::span<const std::strin
 
 }  // namespace
 
+CharacterTemporary::CharacterTemporary(int length) : length_(std::max(length, 0)) {
+    // One byte at least: an empty value still has an address of its own.
+    bytes_.reset(static_cast<char*>(std::malloc(static_cast<std::size_t>(length_) + 1)));
+    if (!bytes_) rt::raise_error(rt::msg::no_memory_for_character, rt::Kind::general);
+}
+
 void assign(char* dest, int dest_length, std::string_view source) {
     if (dest_length <= 0) return;
     std::size_t length = static_cast<std::size_t>(dest_length);
@@ -52,10 +56,9 @@ void concatenate(char* dest, int dest_length, std::span<const std::string_view> 
         std::memcpy(dest, work, length);
         return;
     }
-    std::unique_ptr<char[]> work(new (std::nothrow) char[length]);
-    if (!work) rt::raise_error(rt::msg::no_memory_for_character, rt::Kind::general);
-    fill_with_pieces(work.get(), length, pieces);
-    std::memcpy(dest, work.get(), length);
+    CharacterTemporary work(dest_length);
+    fill_with_pieces(work.data(), length, pieces);
+    std::memcpy(dest, work.data(), length);
 }
 
 void concatenate(char* dest, int dest_length, std::initializer_list<std::string_view> pieces) {
@@ -72,19 +75,12 @@ int length_without_trailing_blanks(std::string_view value) {
     return end == std::string_view::npos ? 0 : static_cast<int>(end + 1);
 }
 
-std::string left_adjust(const char* address, int length) {
-    if (length <= 0) return {};
-    std::string_view value(address, static_cast<std::size_t>(length));
-    std::size_t k = std::min(value.find_first_not_of(blank), value.size());
-    try {
-        std::string result;
-        result.reserve(value.size());
-        result.append(value.substr(k));
-        result.append(k, blank);
-        return result;
-    } catch (const std::bad_alloc&) {
-        rt::raise_error(rt::msg::no_memory_for_character, rt::Kind::general);
-    }
+CharacterTemporary left_adjust(const char* address, int length) {
+    CharacterTemporary result(length);
+    const std::string_view value(address, static_cast<std::size_t>(result.length()));
+    const std::string_view adjusted = value.substr(std::min(value.find_first_not_of(blank), value.size()));
+    fill_with_pieces(result.data(), value.size(), std::span<const std::string_view>(&adjusted, 1));
+    return result;
 }
 
 }  // namespace io

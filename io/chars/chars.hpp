@@ -3,14 +3,32 @@
 // padded on the right with blanks. Only the byte 0x20 is a blank; every other
 // byte, NUL included, is an ordinary character. No operation here writes a
 // terminator into a value.
+#include <cstdlib>
 #include <initializer_list>
+#include <memory>
 #include <span>
-#include <string>
 #include <string_view>
 
 namespace io {
 
 constexpr char blank = ' ';
+
+// A temporary character value taken from the C heap, so that a refusal is
+// the character values' own error (F6717), and given back when it goes.
+class CharacterTemporary {
+public:
+    explicit CharacterTemporary(int length);  // uninitialised characters
+    char* data() const { return bytes_.get(); }
+    int length() const { return length_; }
+    std::string_view view() const { return {bytes_.get(), static_cast<std::size_t>(length_)}; }
+
+private:
+    struct Free {
+        void operator()(char* bytes) const { std::free(bytes); }
+    };
+    std::unique_ptr<char, Free> bytes_;
+    int length_ = 0;
+};
 
 // The substring from `first` to `last` (1-based, inclusive) of the value at
 // `address`; empty when last < first.
@@ -42,6 +60,6 @@ int length_without_trailing_blanks(std::string_view value);
 
 // A new value of the same length: the characters after the leading blanks,
 // followed by as many blanks. A heap refusal ends the program (F6717).
-std::string left_adjust(const char* address, int length);
+CharacterTemporary left_adjust(const char* address, int length);
 
 }  // namespace io

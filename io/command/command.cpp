@@ -1,15 +1,12 @@
 #include "io/command/command.hpp"
 
 #include <cstring>
-#include <new>
 #include <optional>
 
 #include "io/chars/array.hpp"
 #include "io/chars/chars.hpp"
 #include "platform/installation.hpp"
 #include "platform/process.hpp"
-#include "runtime/termination.hpp"
-#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -69,13 +66,7 @@ int run_command(const char* command, int length) {
 
     // The processor gets the line as one NUL-terminated text; the buffer is
     // released once the processor has been started.
-    plat::StartedProcess process;
-    try {
-        process = plat::start_command_processor(processor, buffer);
-    } catch (const std::bad_alloc&) {
-        release_block(buffer);
-        rt::raise_error(rt::msg::array_refused, rt::Kind::general);
-    }
+    const plat::StartedProcess process = plat::start_command_processor(processor, buffer);
     release_block(buffer);
     if (process.failure != plat::StartFailure::none) return fail_command(failure_reason(process.failure));
 

@@ -6,6 +6,7 @@
 #include "io/units/record_output.hpp"
 #include "platform/console.hpp"
 #include "platform/files.hpp"
+#include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 
 namespace io {
@@ -29,7 +30,8 @@ std::unique_ptr<Unit> make_console_unit(int in_handle, int out_handle) {
     unit->connection.in_handle = in_handle;
     unit->connection.out_handle = out_handle;
     unit->connection.kind = UnitKind::console;
-    unit->buffer.allocate(console_buffer_size);
+    // Without its buffer the console could not be read at all.
+    if (!unit->buffer.allocate(console_buffer_size)) rt::raise_error(rt::msg::no_memory, rt::Kind::general);
     unit->settings.carriage_control = true;
     return unit;
 }

@@ -12,7 +12,7 @@ using namespace std::string_literals;
 // The file name a routine builds from a 60-character base name and its tag.
 std::string build_report_name(const std::string& nome, std::string_view tag) {
     EXPECT_EQ(nome.size(), 60u);
-    std::string adjusted = io::left_adjust(nome.data(), 60);
+    const io::CharacterTemporary adjusted = io::left_adjust(nome.data(), 60);
     int m = io::length_without_trailing_blanks(adjusted.data(), 60);
     std::string arquivo(70, '#');
     io::concatenate(arquivo.data(), 70, {io::substring(adjusted.data(), 1, m), tag});
@@ -151,17 +151,17 @@ TEST(LengthWithoutTrailingBlanks, OnlyTheByte0x20IsABlank) {
 }
 
 TEST(LeftAdjust, MovesLeadingBlanksToTheEndKeepingTheLength) {
-    EXPECT_EQ(io::left_adjust("  ab c ", 7), "ab c   ");
-    EXPECT_EQ(io::left_adjust("abc", 3), "abc");
-    EXPECT_EQ(io::left_adjust("    ", 4), "    ");
-    EXPECT_EQ(io::left_adjust("", 0), "");
-    EXPECT_EQ(io::left_adjust("xyz", -2), "");
+    EXPECT_EQ(io::left_adjust("  ab c ", 7).view(), "ab c   ");
+    EXPECT_EQ(io::left_adjust("abc", 3).view(), "abc");
+    EXPECT_EQ(io::left_adjust("    ", 4).view(), "    ");
+    EXPECT_EQ(io::left_adjust("", 0).view(), "");
+    EXPECT_EQ(io::left_adjust("xyz", -2).view(), "");
 }
 
 TEST(LeftAdjust, NulAndOtherControlsAreNotBlanks) {
-    EXPECT_EQ(io::left_adjust("\0 a"s.data(), 3), "\0 a"s);
-    EXPECT_EQ(io::left_adjust(" \0a"s.data(), 3), "\0a "s);
-    EXPECT_EQ(io::left_adjust("\tx", 2), "\tx");
+    EXPECT_EQ(io::left_adjust("\0 a"s.data(), 3).view(), "\0 a"s);
+    EXPECT_EQ(io::left_adjust(" \0a"s.data(), 3).view(), "\0a "s);
+    EXPECT_EQ(io::left_adjust("\tx", 2).view(), "\tx");
 }
 
 TEST(ReportName, SixtyNonBlankCharactersAndAnEightCharacterTagLeaveTwoBlanks) {
