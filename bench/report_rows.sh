@@ -32,7 +32,9 @@ import glob, os, shutil, subprocess, sys
 
 build, repetitions, counts, callgrind_rows, work = sys.argv[1], int(sys.argv[2]), [int(c) for c in sys.argv[3].split()], int(sys.argv[4]), sys.argv[5]
 os.chdir(work)
-env = {k: v for k, v in os.environ.items() if k != "COMSPEC"}
+# No viewer at the end of a run: the program in its build folder would start
+# the viewer of the sources.
+env = dict(os.environ, COMSPEC="/nonexistent/cmd.exe")
 measure = os.path.join(build, "bench", "measure_tool")
 program = os.path.join(build, "raizes")
 floor = os.path.join(build, "bench", "report_floor")

@@ -30,10 +30,10 @@ constexpr std::string_view usage =
     "  Windows-1252 text with CR LF line ends. An empty name (a lone comma)\n"
     "  gives way to FILE, which is used without the tag.\n"
     "Viewer: at the end the program runs PROCESSOR /c \"notepad REPORT\", where\n"
-    "  PROCESSOR is $COMSPEC, else the viewer installed with raizes, else\n"
-    "  cmd.exe. That viewer opens the report in $VISUAL or $EDITOR, else shows\n"
-    "  it through $PAGER, less, more or cat in the terminal's character set.\n"
-    "More: man raizes, and doc/guide.md in the sources.\n";
+    "  PROCESSOR is $COMSPEC, else the viewer that comes with raizes (installed,\n"
+    "  or the sources' tools/cmd in the build folder), else cmd.exe. It shows\n"
+    "  the report in $VISUAL or $EDITOR, else $PAGER, less, more or cat.\n"
+    "More: man raizes; raizes-plot --help, for a picture of runs; the guide.\n";
 
 constexpr std::string_view version = "raizes " RAIZES_VERSION "\n";
 

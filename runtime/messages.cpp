@@ -18,7 +18,7 @@ constexpr Message messages[] = {
     {msg::statements_nested_too_deeply, "I/O statements nested too deeply"},
     {msg::integer_out_of_range, "integer out of range: expected a whole number from -2147483648 to 2147483647"},
     {msg::invalid_integer, "invalid integer: expected a whole number, such as 10"},
-    {msg::real_out_of_range, "real value out of range: expected a number below 1.7E+308 in size"},
+    {msg::real_out_of_range, "real value out of range: expected a number of size up to about 1.7977E+308, the largest real"},
     {msg::invalid_real, "invalid real: expected a number such as 0.001 or 1e-6, with a decimal point (a comma separates values)"},
     {msg::formatted_on_unformatted, "formatted I/O not allowed on an unformatted unit"},
     {msg::character_needs_a, "A edit descriptor expected for CHARACTER item"},

@@ -19,6 +19,19 @@ bool runnable_file(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
 }
 
+// The viewer of the sources for a program that lies in the build's own
+// folder (RAIZES_BUILD_FOLDER, RAIZES_BUILD_PROCESSOR: both set by the
+// build); nothing for a copy anywhere else, an installed one included.
+std::optional<std::string> build_processor(const std::filesystem::path& folder) {
+#if defined(RAIZES_BUILD_FOLDER) && defined(RAIZES_BUILD_PROCESSOR)
+    std::error_code error;
+    if (std::filesystem::equivalent(folder, RAIZES_BUILD_FOLDER, error) && !error) return RAIZES_BUILD_PROCESSOR;
+#else
+    (void)folder;
+#endif
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> bundled_command_processor() {
@@ -26,9 +39,12 @@ std::optional<std::string> bundled_command_processor() {
     // The running program's own file, every link resolved.
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error || !program.is_absolute()) return std::nullopt;
-    std::string processor = (program.parent_path() / RAIZES_PROCESSOR_FROM_PROGRAM).lexically_normal().string();
-    if (!runnable_file(processor)) return std::nullopt;
-    return processor;
+    const std::filesystem::path folder = program.parent_path();
+    std::string processor = (folder / RAIZES_PROCESSOR_FROM_PROGRAM).lexically_normal().string();
+    if (runnable_file(processor)) return processor;
+    const std::optional<std::string> from_sources = build_processor(folder);
+    if (from_sources && runnable_file(*from_sources)) return from_sources;
+    return std::nullopt;
 }
 
 }  // namespace plat

@@ -82,6 +82,23 @@ TEST(PlotTool, AReportOfMoreThanAHundredThousandRowsIsDrawnWithFewPoints) {
     for (std::size_t n : sizes) EXPECT_LE(n, plot::points_per_series + 2);
 }
 
+TEST(PlotTool, HelpSaysWhatThePictureShowsOnOneScreen) {
+    const std::string dir = e2e::make_temp_dir();
+    for (const char* option : {"--help", "-h"}) {
+        const auto result = run_plot({option}, dir);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out.rfind("usage: raizes-plot REPORT... [-o FILE.svg]\n\n", 0), 0u) << result.out;
+        for (const char* topic : {"raiz.bis.svg", "logarithmic", "order of", "ring", "cross", "man raizes-plot"})
+            EXPECT_NE(result.out.find(topic), std::string::npos) << topic;
+        EXPECT_LE(std::count(result.out.begin(), result.out.end(), '\n'), 24);
+        std::size_t start = 0;
+        for (std::size_t end; (end = result.out.find('\n', start)) != std::string::npos; start = end + 1)
+            EXPECT_LE(end - start, 79u) << result.out.substr(start, end - start);
+        EXPECT_TRUE(files_in(dir).empty());
+    }
+}
+
 struct BadInput {
     const char* name;
     std::string bytes;

@@ -59,6 +59,9 @@ std::string wine_command(const RunOptions& options) {
 }
 #else
 constexpr bool under_wine = false;
+// What the runs find without a COMSPEC of their own: no command processor
+// (the program in its build folder would find the viewer of the sources).
+constexpr const char* missing_processor = "/nonexistent/cmd.exe";
 #endif
 
 std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::string>& storage) {
@@ -80,7 +83,10 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
 
 [[noreturn]] void exec_child(const RunOptions& options, const std::string& directory, char** argv) {
     if (::chdir(directory.c_str()) != 0) ::_exit(126);
-    if (!options.keep_comspec) ::unsetenv("COMSPEC");
+    if (!options.keep_comspec) {
+        if (under_wine) ::unsetenv("COMSPEC");  // the command line sets it (wine_command)
+        else ::setenv("COMSPEC", missing_processor, 1);
+    }
     for (const auto& name : options.unset) ::unsetenv(name.c_str());
     for (const auto& [name, value] : options.environment) ::setenv(name.c_str(), value.c_str(), 1);
     ::signal(SIGPIPE, SIG_DFL);

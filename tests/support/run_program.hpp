@@ -17,7 +17,9 @@ struct RunOptions {
     std::string directory{};                // working directory (empty: a new temporary one)
     std::vector<std::pair<std::string, std::string>> environment{};  // added or replaced
     std::vector<std::string> unset{};       // variables removed from the environment
-    bool keep_comspec = false;              // by default no command processor is found
+    // By default COMSPEC names a processor that is not there, so that none
+    // is found; `unset` may remove it.
+    bool keep_comspec = false;
     int timeout_seconds = 60;
     // For run_on_terminal: the input is typed in pieces, each piece written
     // once the program waits for input (after it printed everything so far).

@@ -212,6 +212,9 @@ TEST(RealConversion, InvalidTexts) {
 TEST(RealConversion, TooLargeForADouble) {
     check_reals({
         {"1.7976931348623157e308", 0, DBL_MAX},
+        {"1.75e308", 0, 1.75e308},
+        {"-1.7976931348623158e308", 0, -DBL_MAX},
+        {"1.7976931348623159e308", rt::msg::real_out_of_range, 0},
         {"1e309", rt::msg::real_out_of_range, 0},
         {"1.8e308", rt::msg::real_out_of_range, 0},
         {"-1e400", rt::msg::real_out_of_range, 0},

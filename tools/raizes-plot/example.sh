@@ -35,7 +35,8 @@ fi
 mkdir -p "$out"
 cd "$out"
 rm -f raiz.bis.txt raiz.fp.txt raiz.pfs.txt raiz.new.txt raiz.sec.txt
-# Without COMSPEC the viewer is not found and each run goes on to its end.
+# Without COMSPEC the viewer of the sources is found; with the answers on a
+# pipe it shows nothing, and each run goes on to its end.
 run() { printf "$1" | env -u COMSPEC "$raizes" >/dev/null; }
 run '1\nraiz\n12 16\n1e-10\n100\n'
 run '2\nraiz\n12 16\n1e-10\n100\n'

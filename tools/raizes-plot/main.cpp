@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "help.hpp"
 #include "report.hpp"
 #include "svg_plot.hpp"
 #include "text.hpp"
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
     const auto arguments = parse_arguments(argc, argv);
     if (!arguments) {
         if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
-            std::printf("%s\n", usage);
+            std::printf("%s\n\n%s", usage, plot::help_text);
             return 0;
         }
         std::fprintf(stderr, "%s\n", usage);
