@@ -44,7 +44,7 @@ std::string with_minus(std::string_view sign_and_text) {
 // "14.5", "0.0002", "120" with as many decimals as the step has.
 std::string fixed_label(Decimal d, int decimals) {
     std::string digits = std::to_string(d.digits < 0 ? -d.digits : d.digits);
-    if (d.exponent > 0) digits.append(static_cast<std::size_t>(d.exponent), '0');
+    if (d.exponent > 0 && d.digits != 0) digits.append(static_cast<std::size_t>(d.exponent), '0');
     const std::size_t fraction = static_cast<std::size_t>(decimals);
     if (fraction > 0) {
         if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
@@ -137,9 +137,9 @@ Axis decimal_axis(double low, double high, double raw, bool whole_numbers) {
 }
 
 // Steps of whole units in the last place of the largest value: every tick is
-// a double, named by its shortest text.
+// a double, named by its shortest text. These texts are long: fewer ticks.
 Axis ulp_axis(double low, double high, double raw, double ulp) {
-    const double units = raw / ulp;
+    const double units = 1.5 * raw / ulp;
     const double n = units < 1.5 ? 1 : units < 3 ? 2 : units < 7 ? 5 : units < 15 ? 10 : 20;
     const double step = n * ulp;
     const double first = std::floor(low / step), last = std::ceil(high / step);
