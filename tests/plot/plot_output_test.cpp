@@ -5,13 +5,10 @@
 // everything as it was.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <set>
 
 #include "plot_support.hpp"
 #include "support/run_program.hpp"
@@ -19,25 +16,18 @@
 namespace {
 
 namespace fs = std::filesystem;
+using plot_test::files_in;
 using plot_test::run_plot;
-
-std::set<std::string> files_in(const std::string& directory) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory)) names.insert(entry.path().filename());
-    return names;
-}
 
 // A folder with two reports and the picture of each, made the ordinary way.
 struct Pictures {
     std::string dir = e2e::make_temp_dir();
-    std::string a, b;
-    Pictures() {
-        plot_test::write_report("1\na\n12 16\n1e-10\n100\n", dir, "a.bis.txt");
-        plot_test::write_report("2\nb\n12 16\n1e-10\n100\n", dir, "b.fp.txt");
-        EXPECT_EQ(run_plot({"a.bis.txt", "-o", "a.svg"}, dir).status, 0);
-        EXPECT_EQ(run_plot({"b.fp.txt", "-o", "b.svg"}, dir).status, 0);
-        a = e2e::read_file(dir + "/a.svg");
-        b = e2e::read_file(dir + "/b.svg");
+    std::string a = picture("1\na\n12 16\n1e-10\n100\n", "a.bis.txt", "a.svg");
+    std::string b = picture("2\nb\n12 16\n1e-10\n100\n", "b.fp.txt", "b.svg");
+    std::string picture(const char* dialogue, const char* report, const char* svg) const {
+        plot_test::write_report(dialogue, dir, report);
+        EXPECT_EQ(run_plot({report, "-o", svg}, dir).status, 0);
+        return e2e::read_file(dir + "/" + svg);
     }
 };
 
@@ -77,32 +67,21 @@ TEST(PlotOutput, SymbolicLinksAreWrittenThroughToTheirTargets) {
     e2e::write_file(p.dir + "/target.svg", "old");
     fs::create_symlink("../target.svg", p.dir + "/sub/link.svg");
     fs::create_symlink("missing.svg", p.dir + "/dangling.svg");
-    EXPECT_EQ(run_plot({"a.bis.txt", "-o", "sub/link.svg"}, p.dir).status, 0);
-    EXPECT_EQ(run_plot({"a.bis.txt", "-o", "dangling.svg"}, p.dir).status, 0);
-    EXPECT_TRUE(is_kind(p.dir + "/sub/link.svg", S_IFLNK));
-    EXPECT_TRUE(is_kind(p.dir + "/dangling.svg", S_IFLNK));
+    for (const char* link : {"sub/link.svg", "dangling.svg"}) {
+        EXPECT_EQ(run_plot({"a.bis.txt", "-o", link}, p.dir).status, 0);
+        EXPECT_TRUE(is_kind(p.dir + "/" + link, S_IFLNK));
+    }
     EXPECT_EQ(e2e::read_file(p.dir + "/target.svg"), p.a);
     EXPECT_EQ(e2e::read_file(p.dir + "/missing.svg"), p.a);
 }
 
-// A file named as the old temporary name, or a link there to a victim, is
-// left alone; so is anything else in the folder.
-TEST(PlotOutput, ThePictureReplacesOnlyItsOwnFile) {
+// Two runs at once leave one whole picture, and nothing else: a file named
+// as the old temporary name, or a link there to a victim, is left alone.
+TEST(PlotOutput, RunsAtOnceEachLeaveOneWholePictureAndNothingElse) {
     const Pictures p;
     e2e::write_file(p.dir + "/victim", "victim");
-    fs::create_symlink("victim", p.dir + "/a.svg.part");
+    fs::create_symlink("victim", p.dir + "/both.svg.part");
     fs::copy_file(p.dir + "/a.bis.txt", p.dir + "/b.svg.part");
-    const auto before = files_in(p.dir);
-    EXPECT_EQ(run_plot({"b.svg.part", "-o", "a.svg"}, p.dir).status, 0);
-    EXPECT_EQ(run_plot({"a.bis.txt", "-o", "b.svg"}, p.dir).status, 0);
-    EXPECT_EQ(files_in(p.dir), before);
-    EXPECT_EQ(e2e::read_file(p.dir + "/victim"), "victim");
-    EXPECT_EQ(e2e::read_file(p.dir + "/b.svg.part"), e2e::read_file(p.dir + "/a.bis.txt"));
-    EXPECT_EQ(e2e::read_file(p.dir + "/b.svg"), p.a);
-}
-
-TEST(PlotOutput, RunsAtOnceEachLeaveOneWholePicture) {
-    const Pictures p;
     const auto before = files_in(p.dir);
     for (int round = 0; round < 40; ++round) {
         const pid_t first = plot_test::start_plot({"a.bis.txt", "-o", "both.svg"}, p.dir);
@@ -112,9 +91,12 @@ TEST(PlotOutput, RunsAtOnceEachLeaveOneWholePicture) {
         const std::string picture = e2e::read_file(p.dir + "/both.svg");
         EXPECT_TRUE(picture == p.a || picture == p.b) << "round " << round;
     }
+    EXPECT_EQ(run_plot({"b.svg.part", "-o", "b.svg"}, p.dir).status, 0);
     auto after = files_in(p.dir);
     after.erase("both.svg");
     EXPECT_EQ(after, before);
+    EXPECT_EQ(e2e::read_file(p.dir + "/victim"), "victim");
+    EXPECT_EQ(e2e::read_file(p.dir + "/b.svg.part"), e2e::read_file(p.dir + "/a.bis.txt"));
 }
 
 // A write that fails (a file size limit), a folder or a missing folder as the

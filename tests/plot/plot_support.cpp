@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <csignal>
 #include <cstdlib>
 
@@ -69,6 +70,12 @@ std::variant<ReadReport, plot::ParseError> read_report(const std::string& bytes,
         if (auto* row = std::get_if<plot::Row>(&line)) read.rows.push_back(*row);
     }
     return read;
+}
+
+std::set<std::string> files_in(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) names.insert(entry.path().filename());
+    return names;
 }
 
 namespace {

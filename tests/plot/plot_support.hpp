@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -33,6 +34,9 @@ struct ReadReport {
     std::vector<plot::Row> rows;
 };
 std::variant<ReadReport, plot::ParseError> read_report(const std::string& bytes, std::size_t piece = 65536);
+
+// The names in a folder.
+std::set<std::string> files_in(const std::string& directory);
 
 struct CommandResult {
     int status = -1;  // exit status, or 128 + signal
