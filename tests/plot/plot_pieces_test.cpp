@@ -1,11 +1,15 @@
 // The small pieces of raizes-plot whose faults the real reports would not
 // show: the code page's upper control range, XML escaping, the field forms a
-// report can hold but these runs do not write, and the thinning of a series.
+// report can hold but these runs do not write, the outline of a series and the
+// axes of extreme ranges.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <vector>
 
+#include "axis.hpp"
 #include "convergence.hpp"
 #include "report.hpp"
 #include "text.hpp"
@@ -23,6 +27,10 @@ TEST(PlotPieces, Windows1252BecomesUtf8AndXmlIsEscaped) {
     EXPECT_FALSE(plot::is_utf8("\xC0\xAF"));          // overlong
     EXPECT_FALSE(plot::is_utf8("\xED\xA0\x80"));      // surrogate
     EXPECT_FALSE(plot::is_utf8("\xE2\x82"));          // cut short
+    // Only characters XML allows: U+FFFE, U+FFFF and broken UTF-8 become U+FFFD.
+    EXPECT_EQ(plot::xml_escape("a\xEF\xBF\xBE\xEF\xBF\xBF\xC3"), "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(plot::utf8_to_windows1252("Solu\xC3\xA7\xC3\xA3o \xE2\x82\xAC"), "Solu\xE7\xE3o \x80");
+    EXPECT_FALSE(plot::utf8_to_windows1252("\xE2\x86\x92").has_value());  // no arrow in the code page
 }
 
 TEST(PlotPieces, RealFieldsInEveryFormTheEditingWrites) {
@@ -31,6 +39,12 @@ TEST(PlotPieces, RealFieldsInEveryFormTheEditingWrites) {
     EXPECT_EQ(plot::parse_real_field("   -3.250000000000000E-07"), -3.25e-7);
     EXPECT_EQ(plot::parse_real_field("    2.225073858507201-308"), 2.225073858507201e-308);
     EXPECT_EQ(plot::parse_real_field("    0.000000000000000E+00"), 0.0);
+    EXPECT_EQ(plot::parse_real_field("    4.940656458412465-324"), std::numeric_limits<double>::denorm_min());
+    // Above the largest double, as the program writes the largest double
+    // itself: the largest double of that sign.
+    EXPECT_EQ(plot::parse_real_field("    1.797693134862316+308"), std::numeric_limits<double>::max());
+    EXPECT_EQ(plot::parse_real_field("   -9.999999999999999+999"), -std::numeric_limits<double>::max());
+    EXPECT_EQ(plot::parse_real_field("    1.000000000000000-999"), 0.0);
     for (const char* bad : {"1#INF....................", "1#IND....................", "   1.000000000000000E+01 ",
                             "    1.00000000000000E+010", "    1.000000000000000E+1", "*************************",
                             "    1,000000000000000E+01", "   +1.000000000000000E+01"})
@@ -40,21 +54,54 @@ TEST(PlotPieces, RealFieldsInEveryFormTheEditingWrites) {
     EXPECT_EQ(plot::parse_count_field(" 1 2 ").kind, plot::CountField::Kind::invalid);
 }
 
-// A single spike in a million values survives thinning; stride sampling
+// A single spike in a million values survives the outline; stride sampling
 // would drop it.
-TEST(PlotPieces, ThinningKeepsTheExtremesOfEveryRun) {
-    std::vector<double> values(1000000);
-    for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::sin(static_cast<double>(i) * 1e-4);
-    values[123457] = 50;
-    values[654321] = -50;
-    const auto kept = plot::thin_to_extremes(values, 2000);
-    EXPECT_LE(kept.size(), 2002u);
-    EXPECT_EQ(kept.front(), 0u);
-    EXPECT_EQ(kept.back(), values.size() - 1);
-    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
-    EXPECT_NE(std::find(kept.begin(), kept.end(), 123457u), kept.end());
-    EXPECT_NE(std::find(kept.begin(), kept.end(), 654321u), kept.end());
-    EXPECT_EQ(plot::thin_to_extremes(std::vector<double>(1500, 1.0), 2000).size(), 1500u);
+TEST(PlotPieces, TheOutlineKeepsTheExtremesOfEveryRun) {
+    plot::Outline outline;
+    for (std::size_t i = 0; i < 1000000; ++i) {
+        const double y = i == 123457 ? 50 : i == 654321 ? -50 : std::sin(static_cast<double>(i) * 1e-4);
+        plot::add_point(outline, {static_cast<double>(i), y});
+    }
+    const auto kept = plot::outline_points(outline);
+    EXPECT_LE(kept.size(), plot::points_per_series + 2);
+    EXPECT_EQ(kept.front().x, 0);
+    EXPECT_EQ(kept.back().x, 999999);
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](auto a, auto b) { return a.x < b.x; }));
+    for (double spike : {50.0, -50.0})
+        EXPECT_NE(std::find_if(kept.begin(), kept.end(), [&](auto p) { return p.y == spike; }), kept.end());
+    plot::Outline flat;  // up to the limit, every point
+    for (int i = 0; i < 2000; ++i) plot::add_point(flat, {static_cast<double>(i), 1.0});
+    EXPECT_EQ(plot::outline_points(flat).size(), 2000u);
+}
+
+// Any finite range gets an axis with finite ends, a few ticks inside it in
+// increasing order, each label a number that names its tick.
+TEST(PlotPieces, AxesOfAnyRangeHaveReadableLabels) {
+    constexpr double largest = std::numeric_limits<double>::max();
+    constexpr double tiny = std::numeric_limits<double>::denorm_min();
+    const double ranges[][2] = {{12, 16}, {9, std::nextafter(9.0, 10.0)}, {9, 9.000000000000004},
+                                {-largest, largest}, {largest, largest}, {1e300, 2e300}, {tiny, 4 * tiny},
+                                {-tiny, tiny}, {0, 0}, {-3e-7, 2e-7}, {14.78, 14.78 + 3e-14}, {0, 120000}};
+    for (const auto& range : ranges) {
+        SCOPED_TRACE(std::to_string(range[0]) + " " + std::to_string(range[1]));
+        const plot::Axis axis = plot::linear_axis(range[0], range[1], 6, false);
+        EXPECT_TRUE(std::isfinite(axis.low) && std::isfinite(axis.high) && axis.low < axis.high);
+        EXPECT_TRUE(axis.low <= range[0] && axis.high >= range[1]);
+        EXPECT_TRUE(axis.ticks.size() >= 2 && axis.ticks.size() <= 12) << axis.ticks.size();
+        for (std::size_t i = 0; i < axis.ticks.size(); ++i) {
+            const plot::Tick& tick = axis.ticks[i];
+            if (i > 0) {
+                EXPECT_LT(axis.ticks[i - 1].value, tick.value);
+            }
+            std::string text = tick.label;
+            for (std::size_t at; (at = text.find("\u2212")) != std::string::npos;) text.replace(at, 3, "-");
+            EXPECT_EQ(text.find_first_not_of("0123456789.-e"), std::string::npos) << tick.label;
+            char* end = nullptr;
+            const double named = std::strtod(text.c_str(), &end);
+            EXPECT_EQ(*end, '\0') << tick.label;
+            EXPECT_LE(std::fabs(named - tick.value), 1e-12 * std::fabs(tick.value) + 2 * tiny) << tick.label;
+        }
+    }
 }
 
 }  // namespace

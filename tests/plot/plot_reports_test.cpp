@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
 #include <variant>
 
 #include "convergence.hpp"
@@ -16,15 +17,16 @@ namespace {
 using plot::Ending;
 using plot::Method;
 
-plot::Report parsed(const std::string& bytes) {
-    auto result = plot::parse_report(bytes);
+plot_test::ReadReport parsed(const std::string& bytes, std::size_t piece = 65536) {
+    auto result = plot_test::read_report(bytes, piece);
     if (auto* failure = std::get_if<plot::ParseError>(&result))
         ADD_FAILURE() << "line " << failure->line << ": " << failure->message;
-    return std::holds_alternative<plot::Report>(result) ? std::get<plot::Report>(result) : plot::Report{};
+    return std::holds_alternative<plot_test::ReadReport>(result) ? std::get<plot_test::ReadReport>(result)
+                                                                 : plot_test::ReadReport{};
 }
 
 // Every row as read is the row as written: its place, iterate and change.
-void expect_rows_as_written(const plot::Report& report, const std::string& bytes, std::int64_t first_row) {
+void expect_rows_as_written(const plot_test::ReadReport& report, const std::string& bytes, std::int64_t first_row) {
     const auto written = plot_test::written_rows(bytes);
     ASSERT_EQ(report.rows.size(), written.size());
     ASSERT_FALSE(written.empty());
@@ -69,18 +71,19 @@ TEST(PlotReports, FiveConvergedRunsReadAsWrittenWithTheirOrders) {
     for (const auto& run : converged_runs) {
         SCOPED_TRACE(run.report);
         const std::string bytes = plot_test::write_report(run.dialogue, directory, run.report);
-        const plot::Report report = parsed(bytes);
-        EXPECT_EQ(report.method, run.method);
-        EXPECT_EQ(report.method_name, run.name);
-        EXPECT_EQ(report.tolerance, 1e-10);
-        EXPECT_EQ(report.nmax, 100);
-        EXPECT_EQ(report.ending, Ending::converged);
+        const auto report = parsed(bytes);
+        const plot::ReportHeader& header = report.run.header;
+        EXPECT_EQ(header.method, run.method);
+        EXPECT_EQ(header.method_name, run.name);
+        EXPECT_EQ(header.tolerance, 1e-10);
+        EXPECT_EQ(header.nmax, 100);
+        EXPECT_EQ(report.run.ending, Ending::converged);
         expect_rows_as_written(report, bytes, run.first_row);
         ASSERT_FALSE(report.rows.empty());
         EXPECT_EQ(report.rows.back().number, run.last_row);
         EXPECT_NEAR(report.rows.back().iterate, 14.7802085936, 1e-9);
 
-        const auto order = plot::estimate_order(report.rows);
+        const auto& order = report.run.order.estimate;
         ASSERT_TRUE(order.has_value());
         EXPECT_GE(order->order, run.order_low);
         EXPECT_LE(order->order, run.order_high);
@@ -94,56 +97,109 @@ TEST(PlotReports, FailedAndStoppedRunsEndAsTheirReportsSay) {
     // letter; the run fails after 20 halvings, each change exactly half the
     // one before.
     const std::string bisection = plot_test::write_report("1\nf\n12 16\n1e-100\n20\n", directory, "f.bis.txt");
-    const plot::Report b = parsed(bisection);
-    EXPECT_EQ(b.tolerance, 1e-100);
-    EXPECT_EQ(b.header_values, (std::vector<double>{12, 16}));
-    EXPECT_EQ(b.ending, Ending::failed);
+    const auto b = parsed(bisection);
+    EXPECT_EQ(b.run.header.tolerance, 1e-100);
+    EXPECT_EQ(b.run.header.header_values, (std::vector<double>{12, 16}));
+    EXPECT_EQ(b.run.ending, Ending::failed);
     expect_rows_as_written(b, bisection, 1);
     for (std::size_t i = 1; i < b.rows.size(); ++i) EXPECT_EQ(*b.rows[i].change, std::ldexp(1.0, 1 - int(i)));
 
     // From 100 Newton-Raphson jumps below -399 and creeps back: negative
     // iterates, changes that do not shrink, so no order.
     const std::string newton = plot_test::write_report("4\nf\n1e-10\n6\n100\n", directory, "f.new.txt");
-    const plot::Report n = parsed(newton);
-    EXPECT_EQ(n.ending, Ending::failed);
+    const auto n = parsed(newton);
+    EXPECT_EQ(n.run.ending, Ending::failed);
     expect_rows_as_written(n, newton, 0);
     EXPECT_LT(n.rows[1].iterate, -399);
-    EXPECT_FALSE(plot::estimate_order(n.rows).has_value());
+    EXPECT_FALSE(n.run.order.estimate.has_value());
 
     // With tolerance 0 Newton-Raphson goes on past the root: changes of one
     // or two units in the last place follow 3.1e-11. They are rounding
     // noise, and the order still comes from the changes above it.
     const std::string noisy = plot_test::write_report("4\nz\n0\n12\n10\n", directory, "z.new.txt");
-    const plot::Report nz = parsed(noisy);
-    EXPECT_EQ(nz.ending, Ending::failed);
+    const auto nz = parsed(noisy);
+    EXPECT_EQ(nz.run.ending, Ending::failed);
     ASSERT_EQ(nz.rows.size(), 13u);
     EXPECT_LT(*nz.rows[6].change, 4e-15);
-    const auto noisy_order = plot::estimate_order(nz.rows);
+    const auto& noisy_order = nz.run.order.estimate;
     ASSERT_TRUE(noisy_order.has_value());
     EXPECT_NEAR(noisy_order->order, 2.0, 0.15);
     EXPECT_EQ(noisy_order->last_row, 5u);
 
     // The secant's failure line names nmax, one less than its last row.
     const std::string secant = plot_test::write_report("5\nf\n1e-10\n3\n10 12\n", directory, "f.sec.txt");
-    const plot::Report s = parsed(secant);
-    EXPECT_EQ(s.ending, Ending::failed);
-    EXPECT_EQ(s.nmax, 3);
+    const auto s = parsed(secant);
+    EXPECT_EQ(s.run.ending, Ending::failed);
+    EXPECT_EQ(s.run.header.nmax, 3);
     expect_rows_as_written(s, secant, 0);
     EXPECT_EQ(s.rows.back().number, 4);
 
     const std::string fixed = plot_test::write_report("3\nf\n1e-10\n8\n10\n", directory, "f.pfs.txt");
-    const plot::Report p = parsed(fixed);
-    EXPECT_EQ(p.ending, Ending::failed);
-    EXPECT_EQ(p.header_values, (std::vector<double>{10}));
+    const auto p = parsed(fixed);
+    EXPECT_EQ(p.run.ending, Ending::failed);
+    EXPECT_EQ(p.run.header.header_values, (std::vector<double>{10}));
     expect_rows_as_written(p, fixed, 1);
 
     // With tolerance 0 the secant meets two equal iterates and the program
     // ends on 0/0 after its row: no failure line, and no convergence either.
     const std::string cut_short = plot_test::write_report("5\nz\n0\n12\n10 12\n", directory, "z.sec.txt");
-    const plot::Report z = parsed(cut_short);
-    EXPECT_EQ(z.ending, Ending::stopped);
+    const auto z = parsed(cut_short);
+    EXPECT_EQ(z.run.ending, Ending::stopped);
     expect_rows_as_written(z, cut_short, 0);
     EXPECT_EQ(*z.rows.back().change, 0.0);
+}
+
+// The report up to the end of its table row at `position` (0: the first).
+std::string cut_after_row(const std::string& bytes, std::size_t position) {
+    std::size_t end = bytes.find("\r\n", bytes.find("Varia\xE7\xE3o"));
+    for (std::size_t i = 0; i <= position; ++i) end = bytes.find("\r\n", end + 2);
+    return bytes.substr(0, end + 2);
+}
+
+// A report without the failure line converged only if its last row may have
+// met the method's test: its change, or in the first rows the change from the
+// header's values, below the tolerance. Cut by hand or by a full disk, it
+// stopped.
+TEST(PlotReports, EveryMethodsEndingIsJudgedByItsTolerance) {
+    const std::string directory = e2e::make_temp_dir();
+    for (const auto& run : converged_runs) {
+        SCOPED_TRACE(run.report);
+        const std::string bytes = plot_test::write_report(run.dialogue, directory, run.report);
+        for (std::size_t position : {0, 1, 2, 3}) {
+            SCOPED_TRACE(position);
+            EXPECT_EQ(parsed(cut_after_row(bytes, position)).run.ending, Ending::stopped);
+        }
+    }
+    // Met at the first row, which shows no change: bisection on [16, 12]
+    // (half the interval, -2, is below 0.1), and the fixed point from the
+    // root itself.
+    const std::string reversed = plot_test::write_report("1\nr\n16 12\n0.1\n10\n", directory, "r.bis.txt");
+    const std::string at_root = plot_test::write_report("3\nr\n1e-6\n10\n14.7802085936\n", directory, "r.pfs.txt");
+    for (const std::string& bytes : {reversed, at_root}) {
+        const auto report = parsed(bytes);
+        EXPECT_EQ(report.rows.size(), 1u);
+        EXPECT_EQ(report.run.ending, Ending::converged);
+    }
+}
+
+// A report converted to UTF-8, with or without a byte order mark, with CR LF
+// or LF line ends, is read as the report itself.
+TEST(PlotReports, ReportsConvertedToUtf8ReadAsTheReportsThemselves) {
+    const std::string directory = e2e::make_temp_dir();
+    for (const auto& run : converged_runs) {
+        SCOPED_TRACE(run.report);
+        const std::string bytes = plot_test::write_report(run.dialogue, directory, run.report);
+        const auto utf8 = plot_test::run_command({"iconv", "-f", "WINDOWS-1252", "-t", "UTF-8", run.report}, directory);
+        ASSERT_EQ(utf8.status, 0) << utf8.err;
+        const auto original = parsed(bytes);
+        for (const std::string& text : {utf8.out, "\xEF\xBB\xBF" + utf8.out, std::regex_replace(utf8.out, std::regex("\r"), "")}) {
+            const auto report = parsed(text);
+            EXPECT_EQ(report.run.header.title, original.run.header.title);
+            EXPECT_EQ(report.run.header.tolerance, original.run.header.tolerance);
+            EXPECT_EQ(report.run.ending, original.run.ending);
+            expect_rows_as_written(report, bytes, run.first_row);
+        }
+    }
 }
 
 // Past row 99999 the row number is written as asterisks; the rows are
@@ -151,14 +207,16 @@ TEST(PlotReports, FailedAndStoppedRunsEndAsTheirReportsSay) {
 TEST(PlotReports, RowsPastTheFiveDigitFieldAreCountedByPosition) {
     const std::string directory = e2e::make_temp_dir();
     const std::string bytes = plot_test::write_report("1\nlong\n16 20\n0\n120000\n", directory, "long.bis.txt");
-    const plot::Report report = parsed(bytes);
-    EXPECT_FALSE(report.nmax.has_value());
-    EXPECT_EQ(report.ending, Ending::failed);
+    // Read in pieces of 7 bytes: lines are joined across pieces.
+    const auto report = parsed(bytes, 7);
+    EXPECT_FALSE(report.run.header.nmax.has_value());
+    EXPECT_EQ(report.run.ending, Ending::failed);
     ASSERT_EQ(report.rows.size(), 120000u);
+    EXPECT_EQ(report.run.rows, 120000u);
     expect_rows_as_written(report, bytes, 1);
-    EXPECT_EQ(report.rows.back().number, 120000);
-    EXPECT_EQ(report.rows.back().iterate, 20.0);
-    const auto order = plot::estimate_order(report.rows);
+    EXPECT_EQ(report.run.last.number, 120000);
+    EXPECT_EQ(report.run.last.iterate, 20.0);
+    const auto& order = report.run.order.estimate;
     ASSERT_TRUE(order.has_value());
     EXPECT_NEAR(order->order, 1.0, 1e-9);
 }

@@ -1,9 +1,14 @@
 #include "plot_support.hpp"
 
-#include <cstdlib>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <csignal>
+#include <cstdlib>
 
 #include "support/run_program.hpp"
 
@@ -53,35 +58,87 @@ std::vector<WrittenRow> written_rows(const std::string& report) {
     return rows;
 }
 
-CommandResult run_command(const std::vector<std::string>& argv, const std::string& directory) {
+std::variant<ReadReport, plot::ParseError> read_report(const std::string& bytes, std::size_t piece) {
+    plot::ReportStream stream;
+    for (std::size_t at = 0; at < bytes.size(); at += piece) plot::feed(stream, std::string_view(bytes).substr(at, piece));
+    auto run = plot::finish(stream);
+    if (auto* failure = std::get_if<plot::ParseError>(&run)) return *failure;
+    ReadReport read{std::move(std::get<plot::RunSummary>(run)), {}};
+    plot::ReportReader reader;
+    for (std::size_t start = 0, end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+        auto line = plot::read_line(reader, std::string_view(bytes).substr(start, end - start), true);
+        if (auto* row = std::get_if<plot::Row>(&line)) read.rows.push_back(*row);
+    }
+    return read;
+}
+
+std::set<std::string> files_in(const std::string& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) names.insert(entry.path().filename());
+    return names;
+}
+
+namespace {
+
+[[noreturn]] void exec_command(const std::vector<std::string>& argv, const std::string& directory, int out, int err,
+                               long long file_size_limit) {
+    if (out < 0 || err < 0 || ::chdir(directory.c_str()) != 0) ::_exit(126);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (file_size_limit >= 0) {
+        const rlimit limit{static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
+    }
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ::execvp(args[0], args.data());
+    ::_exit(127);
+}
+
+std::vector<std::string> plot_argv(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{RAIZES_PLOT_BINARY};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return argv;
+}
+
+}  // namespace
+
+CommandResult run_command(const std::vector<std::string>& argv, const std::string& directory,
+                          long long file_size_limit) {
     CommandResult result;
     const std::string streams = e2e::make_temp_dir();
     const std::string out_path = streams + "/out", err_path = streams + "/err";
     const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::chdir(directory.c_str()) != 0) ::_exit(126);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (child == 0)
+        exec_command(argv, directory, ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+                     ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), file_size_limit);
+    result.status = finish_command(child);
     result.out = e2e::read_file(out_path);
     result.err = e2e::read_file(err_path);
     return result;
 }
 
-CommandResult run_plot(const std::vector<std::string>& arguments, const std::string& directory) {
-    std::vector<std::string> argv{RAIZES_PLOT_BINARY};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return run_command(argv, directory);
+CommandResult run_plot(const std::vector<std::string>& arguments, const std::string& directory,
+                       long long file_size_limit) {
+    return run_command(plot_argv(arguments), directory, file_size_limit);
+}
+
+pid_t start_plot(const std::vector<std::string>& arguments, const std::string& directory) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        exec_command(plot_argv(arguments), directory, null, null, -1);
+    }
+    return child;
+}
+
+int finish_command(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace plot_test

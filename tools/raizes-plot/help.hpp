@@ -6,7 +6,8 @@ namespace plot {
 inline constexpr const char* help_text =
     "Draws the runs of one or more raizes reports on one picture, an SVG file\n"
     "that a web browser shows, and prints its name. Without -o the picture\n"
-    "goes beside the first report: raiz.bis.txt gives raiz.bis.svg.\n"
+    "goes beside the first report: raiz.bis.txt gives raiz.bis.svg;\n"
+    "-o - writes it to standard output.\n"
     "\n"
     "Reading the picture (one colour and marker per run):\n"
     "  top     the iterate p(i) against the iteration i: where a run goes and\n"

@@ -1,16 +1,19 @@
 // raizes-plot REPORT... [-o FILE.svg]: draws the convergence of the runs in
-// the reports into one SVG file.
+// the reports into one SVG file (-o - writes it to standard output).
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <variant>
 #include <vector>
 
 #include "help.hpp"
-#include "report.hpp"
+#include "picture_file.hpp"
+#include "run_reading.hpp"
 #include "svg_plot.hpp"
 #include "text.hpp"
 
@@ -51,50 +54,22 @@ std::string default_output(const std::string& report) {
     return report + ".svg";
 }
 
-// The whole file in one read.
-std::optional<std::string> read_whole(const std::string& path, std::string& reason) {
+// The report read in pieces, never more than one piece at a time in memory.
+std::variant<plot::RunSummary, plot::ParseError, std::string> read_report(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        reason = std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string bytes;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) bytes.resize(static_cast<std::size_t>(size));
-    std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
-    bytes.resize(got);
-    // A file that grew, or one whose size is not known in advance.
-    char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
+    if (!file) return std::string(std::strerror(errno));
+    plot::ReportStream stream;
+    std::vector<char> buffer(64 * 1024);
+    std::size_t n = 0;
+    while (!stream.failure && (n = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+        plot::feed(stream, std::string_view(buffer.data(), n));
+    const int error = errno;
+    const bool failed = !stream.failure && std::ferror(file) != 0;
     std::fclose(file);
-    if (failed) {
-        reason = "read error";
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-// Written under a temporary name and renamed, so that a failure leaves no
-// half-written picture under the output name.
-bool write_file(const std::string& path, const std::string& bytes, std::string& reason) {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    std::error_code ec;
-    if (written && closed) std::filesystem::rename(temporary, path, ec);
-    if (!written || !closed || ec) {
-        reason = ec ? ec.message() : "write error";
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    if (failed) return std::string(error != 0 ? std::strerror(error) : "read error");
+    auto result = plot::finish(stream);
+    if (auto* failure = std::get_if<plot::ParseError>(&result)) return std::move(*failure);
+    return std::move(std::get<plot::RunSummary>(result));
 }
 
 bool same_file(const std::string& a, const std::string& b) {
@@ -122,27 +97,25 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "raizes-plot: %s: the picture would replace this report\n", path.c_str());
             return status_bad_input;
         }
-        std::string reason;
-        const auto bytes = read_whole(path, reason);
-        if (!bytes) {
-            std::fprintf(stderr, "raizes-plot: %s: cannot be read: %s\n", path.c_str(), reason.c_str());
+        auto read = read_report(path);
+        if (const auto* reason = std::get_if<std::string>(&read)) {
+            std::fprintf(stderr, "raizes-plot: %s: cannot be read: %s\n", path.c_str(), reason->c_str());
             return status_bad_input;
         }
-        auto parsed = plot::parse_report(*bytes);
-        if (const auto* failure = std::get_if<plot::ParseError>(&parsed)) {
+        if (const auto* failure = std::get_if<plot::ParseError>(&read)) {
             std::fprintf(stderr, "raizes-plot: %s:%lld: %s\n", path.c_str(), static_cast<long long>(failure->line),
                          failure->message.c_str());
             return status_bad_input;
         }
         const std::string name = std::filesystem::path(path).filename().string();
-        runs.push_back({std::move(std::get<plot::Report>(parsed)), plot::display_name(name)});
+        runs.push_back({std::move(std::get<plot::RunSummary>(read)), plot::display_name(name)});
     }
 
-    std::string reason;
-    if (!write_file(output, plot::render_svg(runs), reason)) {
-        std::fprintf(stderr, "raizes-plot: %s: cannot be written: %s\n", output.c_str(), reason.c_str());
+    if (const auto failure = plot::write_picture(output, plot::render_svg(runs))) {
+        std::fprintf(stderr, "raizes-plot: %s: cannot be written: %s\n", output.c_str(), failure->c_str());
         return status_cannot_write;
     }
-    std::printf("%s\n", output.c_str());
+    // The name of the picture, unless the picture itself went to standard output.
+    if (output != "-") std::printf("%s\n", output.c_str());
     return 0;
 }

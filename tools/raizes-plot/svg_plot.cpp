@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
 
+#include "axis.hpp"
 #include "convergence.hpp"
+#include "number_text.hpp"
 #include "text.hpp"
 
 namespace plot {
@@ -31,7 +32,7 @@ constexpr std::string_view font = "DejaVu Sans, Liberation Sans, Arial, Helvetic
 // The page, in pixels.
 struct Layout {
     double width = 1000;
-    double left = 96, right = 956;  // plot area, both panels
+    double left = 96, right = 956;  // plot area, both panels; left makes room for the labels
     double title_y = 34;
     double top_panel = 64, panel_height = 290, panel_gap = 56;
     double inset = 10;  // data keep this far from the frame
@@ -48,66 +49,46 @@ Box bottom_box(const Layout& l) {
     return {l.left, top, l.right, top + l.panel_height};
 }
 
-// Maps a value of [low, high] onto [from, to] (pixels).
-struct Scale {
-    double low, high, from, to;
-    double operator()(double v) const { return from + (v - low) / (high - low) * (to - from); }
-};
-
 std::string number(double v, int decimals) {
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
+    std::string text = fixed_text(v, decimals);
     if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') text.erase(0, 1);
     return text;
 }
 
 std::string px(double v) { return number(v, 1); }
 
-std::string shortest(double v) {
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v);
-    return std::string(buffer.data(), result.ptr);
-}
-
-std::string three_digits(double v) {
-    if (v == 0) return "0";
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::scientific, 2);
-    return std::string(buffer.data(), result.ptr);
-}
-
-int decimals_for(double step) { return std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9))); }
-
 std::string minus_sign(std::string text) {
     if (!text.empty() && text.front() == '-') text.replace(0, 1, "\u2212");
     return text;
 }
 
-std::int64_t iterations_of(const Report& r) {
-    if (r.nmax) return *r.nmax;
-    return r.rows.back().number - (r.method == Method::secante ? 1 : 0);
+std::string three_digits(double v) { return v == 0 ? "0" : scientific_text(v, 2); }
+
+std::int64_t iterations_of(const RunSummary& r) {
+    if (r.header.nmax) return *r.header.nmax;
+    return r.last.number - (r.header.method == Method::secante ? 1 : 0);
 }
 
-std::string inputs_text(const Report& r) {
+std::string inputs_text(const RunSummary& r) {
+    const std::vector<double>& values = r.header.header_values;
     std::string text;
-    switch (r.method) {
+    switch (r.header.method) {
         case Method::bissecao:
         case Method::falsa_posicao:
-            text = "[" + shortest(r.header_values[0]) + ", " + shortest(r.header_values[1]) + "]";
+            text = "[" + shortest_text(values[0]) + ", " + shortest_text(values[1]) + "]";
             break;
-        case Method::ponto_fixo_simples: text = "p0 = " + shortest(r.header_values[0]); break;
-        case Method::newton_raphson: text = "p0 = " + shortest(r.rows[0].iterate); break;
+        case Method::ponto_fixo_simples: text = "p0 = " + shortest_text(values[0]); break;
+        case Method::newton_raphson: text = "p0 = " + shortest_text(r.first_rows[0].iterate); break;
         case Method::secante:
-            text = "p0 = " + shortest(r.rows[0].iterate);
-            if (r.rows.size() > 1) text += ", p1 = " + shortest(r.rows[1].iterate);
+            text = "p0 = " + shortest_text(r.first_rows[0].iterate);
+            if (r.rows > 1) text += ", p1 = " + shortest_text(r.first_rows[1].iterate);
             break;
     }
-    return text + ", tol " + shortest(r.tolerance);
+    return text + ", tol " + shortest_text(r.header.tolerance);
 }
 
-std::string ending_text(const Report& r) {
-    const std::string last = std::to_string(r.rows.back().number);
+std::string ending_text(const RunSummary& r) {
+    const std::string last = std::to_string(r.last.number);
     switch (r.ending) {
         case Ending::converged: return "converged at row " + last;
         case Ending::failed: return "failed: no convergence in " + std::to_string(iterations_of(r)) + " iterations";
@@ -165,11 +146,7 @@ void append_end_mark(std::string& svg, Ending ending, double x, double y, std::s
     }
 }
 
-struct Point {
-    double x, y;
-};
-
-void append_polyline(std::string& svg, const std::vector<Point>& points, std::string_view colour,
+void append_polyline(std::string& svg, const std::vector<SeriesPoint>& points, std::string_view colour,
                      std::string_view dash) {
     if (points.empty()) return;
     svg += "<polyline fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"1.8\"";
@@ -191,23 +168,35 @@ constexpr std::string_view grid_style = "stroke=\"#d9d9d9\" stroke-width=\"1\"";
 constexpr std::string_view tick_style = "stroke=\"#333\" stroke-width=\"1\"";
 constexpr std::string_view tick_font = "font-size=\"12\" fill=\"#222\"";
 
-void append_x_ticks(std::string& svg, const Box& b, const LinearAxis& axis, const Scale& x, bool labels) {
-    const int decimals = decimals_for(axis.step);
-    for (double t = axis.low; t <= axis.high + axis.step * 1e-6; t += axis.step) {
-        const double at = x(t);
+// Width of a tick label of 12 pixels, about, and the room it needs.
+constexpr double label_character = 7.5;
+
+std::size_t characters(std::string_view utf8) {
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+double widest_label(const Axis& axis) {
+    std::size_t widest = 0;
+    for (const Tick& tick : axis.ticks) widest = std::max(widest, characters(tick.label));
+    return label_character * static_cast<double>(widest);
+}
+
+void append_x_ticks(std::string& svg, const Box& b, const Axis& axis, const Scale& x) {
+    for (const Tick& tick : axis.ticks) {
+        const double at = x(tick.value);
         append_line(svg, at, b.top, at, b.bottom, grid_style);
         append_line(svg, at, b.bottom, at, b.bottom + 5, tick_style);
-        if (labels) append_text(svg, at, b.bottom + 19, "middle", tick_font, number(t, decimals));
+        append_text(svg, at, b.bottom + 19, "middle", tick_font, tick.label);
     }
 }
 
-void append_y_ticks(std::string& svg, const Box& b, const LinearAxis& axis, const Scale& y) {
-    const int decimals = decimals_for(axis.step);
-    for (double t = axis.low; t <= axis.high + axis.step * 1e-6; t += axis.step) {
-        const double at = y(t);
+void append_y_ticks(std::string& svg, const Box& b, const Axis& axis, const Scale& y) {
+    for (const Tick& tick : axis.ticks) {
+        const double at = y(tick.value);
         append_line(svg, b.left, at, b.right, at, grid_style);
         append_line(svg, b.left - 5, at, b.left, at, tick_style);
-        append_text(svg, b.left - 8, at + 4, "end", tick_font, minus_sign(number(t, decimals)));
+        append_text(svg, b.left - 8, at + 4, "end", tick_font, tick.label);
     }
 }
 
@@ -226,12 +215,13 @@ void append_log_ticks(std::string& svg, const Box& b, int low, int high, const S
     }
 }
 
-void append_y_label(std::string& svg, const Box& b, std::string_view utf8) {
-    const double x = b.left - 62, y = (b.top + b.bottom) / 2;
+void append_y_label(std::string& svg, const Box& b, double label_room, std::string_view utf8) {
+    const double x = b.left - label_room - 26, y = (b.top + b.bottom) / 2;
     svg += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\" text-anchor=\"middle\" font-size=\"14\" fill=\"#111\"" +
            " transform=\"rotate(-90 " + px(x) + " " + px(y) + ")\">" + xml_escape(utf8) + "</text>\n";
 }
 
+// The data of all runs together.
 struct Ranges {
     std::int64_t last_row = 1;
     double low_iterate = std::numeric_limits<double>::infinity();
@@ -243,47 +233,38 @@ struct Ranges {
 Ranges ranges_of(std::span<const Run> runs) {
     Ranges r;
     for (const Run& run : runs) {
-        for (const Row& row : run.report.rows) {
-            r.last_row = std::max(r.last_row, row.number);
-            r.low_iterate = std::min(r.low_iterate, row.iterate);
-            r.high_iterate = std::max(r.high_iterate, row.iterate);
-            if (row.change && *row.change > 0) {
-                r.low_change = std::min(r.low_change, *row.change);
-                r.high_change = std::max(r.high_change, *row.change);
-            }
+        const RunSummary& s = run.summary;
+        r.last_row = std::max(r.last_row, s.last.number);
+        r.low_iterate = std::min(r.low_iterate, s.low_iterate);
+        r.high_iterate = std::max(r.high_iterate, s.high_iterate);
+        if (s.high_change > 0) {
+            r.low_change = std::min(r.low_change, s.low_change);
+            r.high_change = std::max(r.high_change, s.high_change);
         }
     }
     return r;
 }
 
 std::string picture_title(std::span<const Run> runs) {
-    if (runs.size() == 1) return runs.front().report.title;
+    if (runs.size() == 1) return runs.front().summary.header.title;
     return "Convergence of " + std::to_string(runs.size()) + " runs";
+}
+
+std::vector<SeriesPoint> drawn(const Outline& outline, const Scale& x, const Scale& y) {
+    std::vector<SeriesPoint> points = outline_points(outline);
+    for (SeriesPoint& point : points) point = {x(point.x), y(point.y)};
+    return points;
 }
 
 }  // namespace
 
-LinearAxis nice_axis(double low, double high, int target, bool whole_numbers) {
-    if (!(high > low)) {
-        const double pad = low != 0 ? std::fabs(low) * 1e-3 : 1;
-        low -= pad;
-        high += pad;
-    }
-    const double raw = (high - low) / std::max(target, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    const double fraction = raw / power;
-    double step = (fraction < 1.5 ? 1 : fraction < 3 ? 2 : fraction < 7 ? 5 : 10) * power;
-    if (whole_numbers) step = std::max(1.0, std::round(step));
-    return {std::floor(low / step + 1e-9) * step, std::ceil(high / step - 1e-9) * step, step};
-}
-
-LegendText legend_text(const Report& r) {
+LegendText legend_text(const RunSummary& r) {
     LegendText text;
-    text.heading = r.method_name + " " + inputs_text(r) + " \u2014 " + ending_text(r);
-    const auto order = estimate_order(r.rows);
-    text.details = order ? "order \u2248 " + number(order->order, 2) : "order: too few decreasing changes";
-    const Row& last = r.rows.back();
-    text.details += " \u00B7 " + row_label(last.number) + " = " + minus_sign(shortest(last.iterate));
+    text.heading = r.header.method_name + " " + inputs_text(r) + " \u2014 " + ending_text(r);
+    const auto& order = r.order.estimate;
+    text.details = order ? "order \u2248 " + minus_sign(number(order->order, 2)) : "order: too few decreasing changes";
+    const Row& last = r.last;
+    text.details += " \u00B7 " + row_label(last.number) + " = " + minus_sign(shortest_text(last.iterate));
     if (last.change)
         text.details += " \u00B7 |" + row_label(last.number) + " \u2212 " + row_label(last.number - 1) +
                         "| = " + three_digits(*last.change);
@@ -291,14 +272,16 @@ LegendText legend_text(const Report& r) {
 }
 
 std::string render_svg(std::span<const Run> runs) {
-    const Layout l;
-    const Box top = top_box(l), bottom = bottom_box(l);
     const Ranges ranges = ranges_of(runs);
+    const Axis x_axis = linear_axis(0, static_cast<double>(ranges.last_row), 10, true);
+    const Axis p_axis = linear_axis(ranges.low_iterate, ranges.high_iterate, 6, false);
+    const double label_room = widest_label(p_axis);
+    Layout l;
+    l.left = std::max(l.left, label_room + 54);
+    const Box top = top_box(l), bottom = bottom_box(l);
     const double legend_top = bottom.bottom + 72;
     const double height = legend_top + static_cast<double>(runs.size()) * l.legend_entry + 40;
 
-    const LinearAxis x_axis = nice_axis(0, static_cast<double>(ranges.last_row), 10, true);
-    const LinearAxis p_axis = nice_axis(ranges.low_iterate, ranges.high_iterate, 6, false);
     const bool any_change = ranges.high_change > 0;
     const int low_decade = any_change ? static_cast<int>(std::floor(std::log10(ranges.low_change))) : -1;
     const int high_decade =
@@ -319,52 +302,36 @@ std::string render_svg(std::span<const Run> runs) {
                 picture_title(runs));
 
     // Grids and ticks first, the data over them.
-    append_x_ticks(svg, top, x_axis, x, true);
+    append_x_ticks(svg, top, x_axis, x);
     append_y_ticks(svg, top, p_axis, p);
-    append_x_ticks(svg, bottom, x_axis, x, true);
+    append_x_ticks(svg, bottom, x_axis, x);
     if (any_change) append_log_ticks(svg, bottom, low_decade, high_decade, e);
     else append_text(svg, (bottom.left + bottom.right) / 2, (bottom.top + bottom.bottom) / 2, "middle",
                      "font-size=\"14\" fill=\"#555\"", "no change above zero in any row");
     append_frame(svg, top);
     append_frame(svg, bottom);
-    append_y_label(svg, top, "iterate p(i)");
-    append_y_label(svg, bottom, "change |p(i) \u2212 p(i\u22121)|");
+    append_y_label(svg, top, label_room, "iterate p(i)");
+    append_y_label(svg, bottom, 5 * label_character, "change |p(i) \u2212 p(i\u22121)|");
     append_text(svg, (bottom.left + bottom.right) / 2, bottom.bottom + 42, "middle", "font-size=\"14\" fill=\"#111\"",
                 "iteration i");
 
     for (std::size_t s = 0; s < runs.size(); ++s) {
-        const Report& r = runs[s].report;
+        const RunSummary& r = runs[s].summary;
         const std::string_view colour = colours[s % colours.size()];
         const std::string_view dash = dashes[s % dashes.size()];
         const Marker marker = markers[s % markers.size()];
-        const bool marked = r.rows.size() <= marked_rows;
+        const bool marked = r.rows <= marked_rows;
 
-        std::vector<double> iterates(r.rows.size());
-        for (std::size_t i = 0; i < r.rows.size(); ++i) iterates[i] = r.rows[i].iterate;
-        std::vector<Point> upper;
-        for (std::size_t i : thin_to_extremes(iterates, points_per_series))
-            upper.push_back({x(static_cast<double>(r.rows[i].number)), p(r.rows[i].iterate)});
-
-        std::vector<std::size_t> with_change;
-        std::vector<double> logs;
-        for (std::size_t i = 0; i < r.rows.size(); ++i) {
-            if (r.rows[i].change && *r.rows[i].change > 0) {
-                with_change.push_back(i);
-                logs.push_back(std::log10(*r.rows[i].change));
-            }
-        }
-        std::vector<Point> lower;
-        for (std::size_t k : thin_to_extremes(logs, points_per_series))
-            lower.push_back({x(static_cast<double>(r.rows[with_change[k]].number)), e(logs[k])});
-
+        const std::vector<SeriesPoint> upper = drawn(r.iterates, x, p);
+        const std::vector<SeriesPoint> lower = drawn(r.changes, x, e);
         svg += "<g>\n";
         append_polyline(svg, upper, colour, dash);
         append_polyline(svg, lower, colour, dash);
         if (marked) {
-            for (const Point& pt : upper) append_marker(svg, marker, pt.x, pt.y, colour);
-            for (const Point& pt : lower) append_marker(svg, marker, pt.x, pt.y, colour);
+            for (const SeriesPoint& pt : upper) append_marker(svg, marker, pt.x, pt.y, colour);
+            for (const SeriesPoint& pt : lower) append_marker(svg, marker, pt.x, pt.y, colour);
         }
-        const Row& last = r.rows.back();
+        const Row& last = r.last;
         append_end_mark(svg, r.ending, x(static_cast<double>(last.number)), p(last.iterate), colour);
         if (last.change && *last.change > 0)
             append_end_mark(svg, r.ending, x(static_cast<double>(last.number)), e(std::log10(*last.change)), colour);

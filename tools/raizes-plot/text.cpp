@@ -1,5 +1,6 @@
 #include "text.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -23,8 +24,13 @@ void append_utf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -56,6 +62,20 @@ std::size_t utf8_sequence(std::string_view s, std::size_t at) {
     return length;
 }
 
+// The character of a well-formed sequence of `length` bytes.
+char32_t decode(std::string_view s, std::size_t at, std::size_t length) {
+    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<std::uint8_t>(s[at + i])); };
+    if (length == 1) return byte(0);
+    char32_t c = byte(0) & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (byte(i) & 0x3F);
+    return c;
+}
+
+bool is_xml_char(char32_t c) {
+    if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
+    return c != 0xFFFE && c != 0xFFFF;  // surrogates are not well-formed UTF-8
+}
+
 }  // namespace
 
 std::string windows1252_to_utf8(std::string_view bytes) {
@@ -64,6 +84,25 @@ std::string windows1252_to_utf8(std::string_view bytes) {
     for (char ch : bytes) {
         const auto b = static_cast<std::uint8_t>(ch);
         append_utf8(out, b >= 0x80 && b <= 0x9F ? high_controls[b - 0x80] : char32_t{b});
+    }
+    return out;
+}
+
+std::optional<std::string> utf8_to_windows1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = utf8_sequence(utf8, at);
+        if (length == 0) return std::nullopt;
+        const char32_t c = decode(utf8, at, length);
+        at += length;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const auto* found = c == replacement ? high_controls.end() : std::find(high_controls.begin(), high_controls.end(), c);
+        if (found == high_controls.end()) return std::nullopt;
+        out += static_cast<char>(0x80 + (found - high_controls.begin()));
     }
     return out;
 }
@@ -84,19 +123,25 @@ std::string display_name(std::string_view bytes) {
 std::string xml_escape(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    for (char ch : utf8) {
-        switch (ch) {
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = utf8_sequence(utf8, at);
+        if (length == 0) {
+            append_utf8(out, replacement);
+            ++at;
+            continue;
+        }
+        const char32_t c = decode(utf8, at, length);
+        switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
             case '>': out += "&gt;"; break;
             case '"': out += "&quot;"; break;
             case '\'': out += "&apos;"; break;
             default:
-                if (static_cast<std::uint8_t>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r')
-                    append_utf8(out, replacement);
-                else
-                    out += ch;
+                if (is_xml_char(c)) out.append(utf8.substr(at, length));
+                else append_utf8(out, replacement);
         }
+        at += length;
     }
     return out;
 }
