@@ -23,9 +23,9 @@ constexpr std::array<char, field_capacity> asterisk_run = [] {
 
 // ---- Writing ----------------------------------------------------------------
 
-// Writes into a field text where the whole text is known to fit. A short
-// run is written as one block of `field_slack` bytes, of which the bytes
-// past the run are overwritten next or lie beyond the text.
+// Writes into a field text where the whole text is known to fit; short
+// runs go as whole blocks (blocks.hpp), into the slack after the capacity
+// at worst.
 struct DirectWriter {
     char* p;
 
@@ -35,25 +35,15 @@ struct DirectWriter {
         p += wanted ? 1 : 0;
     }
     [[gnu::always_inline]] inline void put_run(char c, int count) {
-        if (count <= field_slack) {
-            std::memset(p, c, field_slack);
-        } else {
-            std::memset(p, c, static_cast<std::size_t>(count));
-        }
-        p += count;
+        p = blocks::fill_run(p, c, count);
     }
     [[gnu::always_inline]] inline void put_text(const char* text, int count) {
         std::memcpy(p, text, static_cast<std::size_t>(count));
         p += count;
     }
-    // `digits` has at least `field_slack` readable bytes (shown_padded).
+    // `digits` has at least a block of readable bytes (shown_padded).
     [[gnu::always_inline]] inline void put_digit_run(const char* digits, int count) {
-        if (count <= field_slack) {
-            std::memcpy(p, digits, field_slack);
-        } else {
-            std::memcpy(p, digits, static_cast<std::size_t>(count));
-        }
-        p += count;
+        p = blocks::copy_run(p, digits, count);
     }
 };
 
@@ -208,20 +198,20 @@ int magnitude_digits(std::uint32_t v, char* out) {
     return length;
 }
 
-// The shape of a fixed form: its digits before the point, whether a '0'
-// stands there for none, and its length.
+// A fixed form: its digits rounded to the d-th after the point, its digits
+// before the point, whether a '0' stands there for none, and its length.
 struct FixedShape {
+    ShownDigits s;
     int before_point;
     bool leading_zero;
     long long length;
 };
 
-// Rounds to the d-th digit after the point and measures the text.
-FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
+FixedShape shape_fixed(const Decimal& v, const EditParams& p) {
     const long long d = std::max(p.d, 0);
-    round_to_shown(s, s.exponent + d, p.kind);
-    FixedShape shape{std::max(s.exponent, 0), false, 0};
-    shape.length = (s.sign == '-' || p.sign_plus ? 1 : 0) + shape.before_point + 1 + d;
+    FixedShape shape{round_to_shown(v, v.exponent + d, p.kind), 0, false, 0};
+    shape.before_point = std::max(shape.s.exponent, 0);
+    shape.length = (shape.s.sign == '-' || p.sign_plus ? 1 : 0) + shape.before_point + 1 + d;
     shape.leading_zero = shape.before_point == 0 && shape.length + 1 <= p.w;
     shape.length += shape.leading_zero ? 1 : 0;
     return shape;
@@ -230,8 +220,8 @@ FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
 // The digits before the point, the point and d digits after it: '0' between
 // the point and a first digit further right, and beyond the rounded digits.
 template <class Writer>
-[[gnu::always_inline]] inline void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d,
-                                                    bool sign_plus, Writer& w) {
+[[gnu::always_inline]] inline void put_fixed_layout(const FixedShape& shape, int d, bool sign_plus, Writer& w) {
+    const ShownDigits& s = shape.s;
     put_sign(s.sign, sign_plus, w);
     w.put_if('0', shape.leading_zero);
     put_digits(s, 0, shape.before_point, w);
@@ -241,11 +231,11 @@ template <class Writer>
     put_digits(s, s.exponent + zeros, s.exponent + d, w);
 }
 
-void put_fixed_form(const ShownDigits& s, const FixedShape& shape, const EditParams& p, FieldText& out) {
+void put_fixed_form(const FixedShape& shape, const EditParams& p, FieldText& out) {
     // Beyond the capacity the text is cut anyway; keep the counts small.
     const int d = std::clamp(p.d, 0, field_capacity);
     write_layout(shape.length, out, [&](auto& w) {
-        put_fixed_layout(s, shape, d, p.sign_plus, w);
+        put_fixed_layout(shape, d, p.sign_plus, w);
         return true;
     });
 }
@@ -265,76 +255,71 @@ void put_nonfinite(const char* text, long long width, FieldText& out) {
     w.put_run('.', field - shown);
 }
 
-// The exponent layout of a text longer than the capacity, kept apart from
-// the usual short one.
-[[gnu::noinline]] bool put_bounded_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus,
-                                                   FieldText& out) {
-    BoundedWriter writer{out};
-    return put_exponent_layout(s, n, k, e, sign_plus, writer);
+// The parameters of an exponent form as the layout reads them: those of
+// the descriptor, or, for the report's 1P,Ew.d with a short d, the scale
+// factor and the exponent digits known at compile time. The exponent of a
+// double has three digits at most, so the report's text always has its
+// layout and always fits the capacity.
+struct DescriptorExponent {
+    static constexpr bool checked = true;
+    int k;
+    int e;
+};
+struct ReportExponent {
+    static constexpr bool checked = false;
+    static constexpr int k = 1;
+    static constexpr int e = 2;
+};
+
+constexpr bool is_report_exponent(const EditParams& p) {
+    return p.k == ReportExponent::k && p.e == ReportExponent::e && p.d >= 0 && p.d < shown_padded;
 }
 
 // Ew.d and Ew.dEe under scale factor k. Scale factors outside -d < k <= d+1
 // leave no sensible layout and give a field of asterisks.
-void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
+template <class Shape>
+void put_exponent_form(const Decimal& v, const EditParams& p, const Shape& shape, FieldText& out) {
     int d = p.d;
-    int k = p.k;
-    const int e = p.e;
-    if (k == 1 && e == 2 && d >= 0 && d < shown_padded) {
-        // 1P,Ew.d with a short d, the report's form: the same layout with
-        // its constants known. The exponent of a double has three digits
-        // at most, so the text always has its layout.
-        round_to_shown(s, d + 1, p.kind);
-        DirectWriter writer{out.text};
-        put_exponent_layout(s, d + 1, 1, 2, p.sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-        return;
+    int k = shape.k;
+    if constexpr (Shape::checked) {
+        const long long wide_d = d;
+        if (d < 0 || k > wide_d + 1 || k <= -wide_d) {
+            put_asterisks(p.w, out);
+            return;
+        }
+        if (d > field_capacity) {
+            // Beyond the capacity the text is cut anyway; keep the counts small.
+            d = field_capacity;
+            k = std::clamp(k, 1 - d, d + 1);
+        }
     }
-    const long long wide_d = d;
-    if (d < 0 || k > wide_d + 1 || k <= -wide_d) {
-        put_asterisks(p.w, out);
-        return;
-    }
-    if (d > field_capacity) {
-        // Beyond the capacity the text is cut anyway; keep the counts small.
-        d = field_capacity;
-        k = std::clamp(k, 1 - d, d + 1);
-    }
-
     const int n = k > 0 ? d + 1 : d + k;
-    round_to_shown(s, n, p.kind);
-    const long long most = 2LL + n + std::max(-k, 0) + exponent_room(e);  // sign and point included
-    bool fits;
-    if (most <= field_capacity) {
-        DirectWriter writer{out.text};
-        fits = put_exponent_layout(s, n, k, e, p.sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-    } else {
-        fits = put_bounded_exponent_layout(s, n, k, e, p.sign_plus, out);
-    }
+    const ShownDigits s = round_to_shown(v, n, p.kind);
+    const long long most = Shape::checked ? 2LL + n + std::max(-k, 0) + exponent_room(shape.e)  // sign and point
+                                          : 2LL + shown_padded + exponent_room(shape.e);
+    const bool fits = write_layout(most, out, [&](auto& w) { return put_exponent_layout(s, n, k, shape.e, p.sign_plus, w); });
     if (!fits) put_asterisks(p.w, out);
 }
 
 // ENw.dEe: the scale factor (1 to 3) that makes the exponent a multiple of
 // 3, and d digits after the point.
-void put_engineering_form(ShownDigits& s, const EditParams& p, FieldText& out) {
+void put_engineering_form(const Decimal& v, const EditParams& p, FieldText& out) {
+    const int k = v.zero ? 1 : ((v.exponent - 1) % 3 + 3) % 3 + 1;
     EditParams q = p;
-    q.k = s.zero ? 1 : ((s.exponent - 1) % 3 + 3) % 3 + 1;
-    q.d = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.d) + q.k - 1,
+    q.d = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.d) + k - 1,
                                                  std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-    put_exponent_form(s, q, out);
+    put_exponent_form(v, q, DescriptorExponent{k, p.e}, out);
 }
 
 // The list-directed choice: for 0 < x < w - d - 1 a fixed form with x digits
 // before the point (one more after a carry into a new leading digit), else
 // the exponent form with one digit before the point.
-void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
-    if (p.d >= 0 && 0 < s.exponent && s.exponent < static_cast<long long>(p.w) - p.d - 1) {
-        put_fixed_form(s, shape_fixed(s, p), p, out);
+void put_list_form(const Decimal& v, const EditParams& p, FieldText& out) {
+    if (p.d >= 0 && 0 < v.exponent && v.exponent < static_cast<long long>(p.w) - p.d - 1) {
+        put_fixed_form(shape_fixed(v, p), p, out);
         return;
     }
-    EditParams q = p;
-    q.k = 1;
-    put_exponent_form(s, q, out);
+    put_exponent_form(v, p, DescriptorExponent{1, p.e}, out);
 }
 
 }  // namespace
@@ -370,26 +355,29 @@ void edit_real(double value, const EditParams& params, FieldText& out) {
         put_nonfinite(nonfinite_text(value), params.form == RealForm::list ? w - 2 : w, out);
         return;
     }
-    ShownDigits s = shown_digits(value);
+    const Decimal v = to_decimal(value);
     switch (params.form) {
         case RealForm::exponent:
-            put_exponent_form(s, params, out);
+            if (is_report_exponent(params)) {
+                put_exponent_form(v, params, ReportExponent{}, out);
+            } else {
+                put_exponent_form(v, params, DescriptorExponent{params.k, params.e}, out);
+            }
             return;
         case RealForm::engineering:
-            put_engineering_form(s, params, out);
+            put_engineering_form(v, params, out);
             return;
         case RealForm::fixed: {
-            const FixedShape shape = shape_fixed(s, params);
+            const FixedShape shape = shape_fixed(v, params);
             out.too_wide = shape.length > field_capacity;
-            if (!out.too_wide) put_fixed_form(s, shape, params, out);
+            if (!out.too_wide) put_fixed_form(shape, params, out);
             return;
         }
         case RealForm::list:
-            put_list_form(s, params, out);
+            put_list_form(v, params, out);
             return;
     }
 }
-
 
 FittedField fit_field(const FieldText& text, int w) {
     if (w < 0) w = 0;
@@ -403,14 +391,6 @@ FittedField edit_integer_field(std::int32_t value, const EditParams& params, Fie
 }
 
 FittedField edit_real_field(double value, const EditParams& params, FieldText& text) {
-    if (params.form == RealForm::exponent && std::isfinite(value)) {
-        // The report's form, without the general dispatch.
-        text.length = 0;
-        text.too_wide = false;
-        ShownDigits s = shown_digits(value);
-        put_exponent_form(s, params, text);
-        return fit_field(text, params.w);
-    }
     edit_real(value, params, text);
     if (text.too_wide) return {std::max(params.w, 0), std::string_view(text.text, 0), '*'};
     return fit_field(text, params.w);

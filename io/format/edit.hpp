@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "io/format/blocks.hpp"
 #include "io/format/decimal.hpp"
 
 namespace io {
@@ -30,8 +31,8 @@ struct EditParams {
 // Field texts longer than this are cut; no format of the system comes near.
 constexpr int field_capacity = 1024;
 // Room after the capacity: a layout may write a short run as a whole block
-// of this many bytes and keep only its first characters.
-constexpr int field_slack = 32;
+// and keep only its first characters.
+constexpr int field_slack = static_cast<int>(blocks::block_size);
 
 struct FieldText {
     int length = 0;

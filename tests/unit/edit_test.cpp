@@ -1,4 +1,5 @@
 #include "io/format/edit.hpp"
+#include "support/decimal_digits.hpp"
 
 #include <gtest/gtest.h>
 
