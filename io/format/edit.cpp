@@ -271,10 +271,6 @@ struct ReportExponent {
     static constexpr int e = 2;
 };
 
-constexpr bool is_report_exponent(const EditParams& p) {
-    return p.k == ReportExponent::k && p.e == ReportExponent::e && p.d >= 0 && p.d < shown_padded;
-}
-
 // Ew.d and Ew.dEe under scale factor k. Scale factors outside -d < k <= d+1
 // leave no sensible layout and give a field of asterisks.
 template <class Shape>
@@ -387,6 +383,17 @@ FittedField fit_field(const FieldText& text, int w) {
 
 FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text) {
     edit_integer(value, params, text);
+    return fit_field(text, params.w);
+}
+
+bool is_report_exponent(const EditParams& p) {
+    return p.form == RealForm::exponent && p.k == ReportExponent::k && p.e == ReportExponent::e && p.d >= 0 &&
+           p.d < shown_padded;
+}
+
+FittedField edit_report_exponent_field(double value, const EditParams& params, FieldText& text) {
+    if (!std::isfinite(value)) return edit_real_field(value, params, text);
+    put_exponent_form(to_decimal(value), params, ReportExponent{}, text);
     return fit_field(text, params.w);
 }
 

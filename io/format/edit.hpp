@@ -65,4 +65,12 @@ FittedField fit_field(const FieldText& text, int w);
 FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text);
 FittedField edit_real_field(double value, const EditParams& params, FieldText& text);
 
+// The report's real form, 1P,Ew.d with two exponent digits and a short d
+// (below 32), is the exponent layout with its scale factor and exponent
+// digits known at compile time. A plan chooses it once for all its values:
+// for the parameters `is_report_exponent` accepts, the second function
+// gives what edit_real_field gives.
+bool is_report_exponent(const EditParams& params);
+FittedField edit_report_exponent_field(double value, const EditParams& params, FieldText& text);
+
 }  // namespace io

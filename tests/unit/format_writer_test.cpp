@@ -15,7 +15,7 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/record_output.hpp"
-#include "unit/platform_files.hpp"
+#include "support/files.hpp"
 
 namespace {
 
@@ -41,12 +41,12 @@ public:
     // Everything written so far, after passing the buffer to the file.
     std::string contents() {
         io::flush_buffer(unit);
-        return unit_files::read_whole(file_.path());
+        return test_files::read_file(file_.path());
     }
-    void preload(const std::string& bytes) { ASSERT_TRUE(unit_files::write_at_start(file_.path(), bytes)); }
+    void preload(const std::string& bytes) { ASSERT_TRUE(test_files::write_at_start(file_.path(), bytes)); }
 
 private:
-    unit_files::ScratchFile file_;  // outlives the unit that writes to it
+    test_files::ScratchFile file_;  // outlives the unit that writes to it
 
 public:
     io::Unit unit;
@@ -79,7 +79,8 @@ public:
     void perform(io::Unit& unit) {
         io::CompiledFormat format;
         io::compile_format(text_.c_str(), -1, format);
-        io::format_write(unit, format, items_, non_advancing_);
+        io::FormatPlans plans;
+        io::format_write(unit, format, plans, items_, non_advancing_);
     }
 
 private:
@@ -445,7 +446,7 @@ TEST(FormatWriterConnection, FirstWriteCutsAnExistingFile) {
 }
 
 TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
-    unit_files::ScratchFile output;
+    test_files::ScratchFile output;
     io::Unit console;
     console.connection.name = "CON";
     console.connection.kind = io::UnitKind::console;
@@ -457,7 +458,7 @@ TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
     // of a record is written before the next one.
     Statement("(' one',/,' two')").perform(console);
     EXPECT_TRUE(console.record_written);
-    EXPECT_EQ(unit_files::read_whole(output.path()), std::string("one") + crlf + "two");
+    EXPECT_EQ(test_files::read_file(output.path()), std::string("one") + crlf + "two");
 }
 
 }  // namespace
