@@ -26,37 +26,14 @@
 #include "io/units/unit.hpp"
 #include "subrotinas/relatorio.hpp"
 #include "support/format_statement_input.hpp"
-#include "support/files.hpp"
+#include "support/file_unit.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using format_input::Item;
 
-// A formatted sequential unit on a new temporary file, with the buffer of a
-// report unit.
-class FileUnit {
-public:
-    FileUnit() {
-        unit.connection.name = file_.path();
-        unit.connection.kind = io::UnitKind::formatted_sequential;
-        unit.connection.out_handle = file_.handle();
-        unit.buffer.bytes = std::make_unique<char[]>(io::file_buffer_size);
-        unit.buffer.size = io::file_buffer_size;
-        unit.positioned_for_writing = true;
-    }
-
-    std::string contents() {
-        io::flush_buffer(unit);
-        return test_files::read_file(file_.path());
-    }
-
-private:
-    test_files::ScratchFile file_;  // outlives the unit that writes to it
-
-public:
-    io::Unit unit;
-};
+using test_files::FileUnit;
 
 enum class Path { plan_when_possible, interpreter };
 
