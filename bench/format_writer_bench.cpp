@@ -41,7 +41,7 @@ void table_row(benchmark::State& state) {
         items.add_real8(14.0 + row * 1e-7);
         items.add_real8(1.0 / row);
         if (planned) {
-            io::format_write(unit, format, plans, items, false);
+            io::format_write(unit, format, plans.plan_for(format, items, false), items, false);
         } else {
             io::interpret_format(unit, format, items, false);
         }

@@ -1,6 +1,6 @@
-// The format-directed record writer: a statement along its plan, or the
-// walk of its format (format_walk.hpp) written into records by the writing
-// sink.
+// The format-directed record writer: a statement by the walk of its format
+// (format_walk.hpp), written into records by the writing sink, or along its
+// plan.
 //
 // The current record is built in the writer's own record buffer and passed to
 // the unit when it ends (a file gets it through the unit buffer with CR LF, a
@@ -154,17 +154,16 @@ void interpret_format(Unit& unit, const CompiledFormat& format, const QueuedItem
     write_by_walk(unit, format, items, non_advancing);
 }
 
-WritePath format_write(Unit& unit, const CompiledFormat& format, FormatPlans& plans, const QueuedItems& items,
+WritePath format_write(Unit& unit, const CompiledFormat& format, const FormatPlan* plan, const QueuedItems& items,
                        bool non_advancing) {
     prepare(unit);
-    if (unit.connection.kind != UnitKind::console) {
-        if (const FormatPlan* plan = plans.plan_for(format, items, non_advancing)) {
-            write_along_plan(unit, *plan, items);
-            return WritePath::planned;
-        }
+    // A console takes whole records; a plan writes through a file's buffer.
+    if (plan == nullptr || unit.connection.kind == UnitKind::console) {
+        write_by_walk(unit, format, items, non_advancing);
+        return WritePath::interpreted;
     }
-    write_by_walk(unit, format, items, non_advancing);
-    return WritePath::interpreted;
+    write_along_plan(unit, *plan, items);
+    return WritePath::planned;
 }
 
 }  // namespace io

@@ -9,12 +9,12 @@ namespace io {
 
 enum class WritePath { planned, interpreted };
 
-// Performs one format-directed output statement on a file or console unit.
-// On a file, a statement whose item types the format has a plan for (made
-// on the first such statement and kept in `plans`) is written along the
-// plan; any other is interpreted. Failures throw IoFailure; the characters
-// produced before a failure stay in the record. Returns the path taken.
-WritePath format_write(Unit& unit, const CompiledFormat& format, FormatPlans& plans, const QueuedItems& items,
+// Performs one format-directed output statement on a file or console unit:
+// on a file along `plan`, the plan of `format` for the statement's item
+// types (format_plan.hpp), when there is one; otherwise by the walk of the
+// format. Failures throw IoFailure; the characters produced before a
+// failure stay in the record. Returns the path taken.
+WritePath format_write(Unit& unit, const CompiledFormat& format, const FormatPlan* plan, const QueuedItems& items,
                        bool non_advancing);
 
 // The interpreter alone: the walk of the compiled format together with the

@@ -182,10 +182,13 @@ int end_write() {
     try {
         if (!unit) fail(rt::msg::bad_unit_number);
         if (is_unformatted(unit->connection.kind)) fail(rt::msg::formatted_on_unformatted);
-        if (statement->has_format)
-            format_write(*unit, statement->format, statement->plans, statement->items, statement->non_advancing);
-        else
+        if (statement->has_format) {
+            const FormatPlan* plan =
+                statement->plans.plan_for(statement->format, statement->items, statement->non_advancing);
+            format_write(*unit, statement->format, plan, statement->items, statement->non_advancing);
+        } else {
             list_write(*unit, statement->items);
+        }
     } catch (const IoFailure& failure) {
         if (statement->return_errors) return failure.message_number;
         rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");

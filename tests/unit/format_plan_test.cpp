@@ -75,8 +75,9 @@ Written write_all(const std::vector<Statement>& statements, Path path, bool non_
         try {
             if (path == Path::interpreter) {
                 io::interpret_format(file.unit, known->format, items, non_advancing);
-            } else if (io::format_write(file.unit, known->format, known->plans, items, non_advancing) ==
-                       io::WritePath::planned) {
+            } else if (io::format_write(file.unit, known->format,
+                                        known->plans.plan_for(known->format, items, non_advancing), items,
+                                        non_advancing) == io::WritePath::planned) {
                 ++written.planned;
             }
         } catch (const io::IoFailure& failure) {
@@ -235,7 +236,7 @@ TEST(FormatPlan, StatementsAPlanCannotStandForAreInterpreted) {
         plans.clear();
         format_input::queue(list, items);
         try {
-            return io::format_write(file.unit, format, plans, items, false);
+            return io::format_write(file.unit, format, plans.plan_for(format, items, false), items, false);
         } catch (const io::IoFailure&) {
             return io::WritePath::interpreted;
         }

@@ -51,7 +51,7 @@ public:
         io::CompiledFormat format;
         io::compile_format(text_.c_str(), -1, format);
         io::FormatPlans plans;
-        io::format_write(unit, format, plans, items_, non_advancing_);
+        io::format_write(unit, format, plans.plan_for(format, items_, non_advancing_), items_, non_advancing_);
     }
 
 private:
