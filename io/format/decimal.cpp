@@ -23,16 +23,6 @@ constexpr std::uint64_t sign_bit = 0x8000000000000000u;
 constexpr std::uint64_t exponent_mask = 0x7FF0000000000000u;
 constexpr std::uint64_t fraction_mask = 0x000FFFFFFFFFFFFFu;
 constexpr std::uint64_t hidden_bit = 0x0010000000000000u;
-constexpr std::uint64_t quiet_bit = 0x0008000000000000u;
-constexpr std::uint64_t default_indefinite = 0xFFF8000000000000u;
-
-const char* text_of_nonfinite(std::uint64_t bits) {
-    const std::uint64_t fraction = bits & fraction_mask;
-    if (fraction == 0) return "1#INF";
-    if ((fraction & quiet_bit) == 0) return "1#SNAN";
-    if (bits == default_indefinite) return "1#IND";
-    return "1#QNAN";
-}
 
 // ---- The library's conversion, for the values the table leaves -------------
 
@@ -254,11 +244,6 @@ Decimal to_decimal(double finite_value) {
     if ((bits & ~sign_bit) == 0) return Decimal{' ', true, 0, 0, 0};
     const Converted c = convert_magnitude(std::fabs(finite_value), bits);
     return Decimal{(bits & sign_bit) != 0 ? '-' : ' ', false, c.exponent, conversion_digits, c.digits};
-}
-
-const char* nonfinite_text(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    return (bits & exponent_mask) == exponent_mask ? text_of_nonfinite(bits) : nullptr;
 }
 
 ShownDigits round_to_shown(const Decimal& converted, long long n, RealKind kind) {

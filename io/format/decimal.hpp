@@ -28,10 +28,6 @@ struct Decimal {
 
 Decimal to_decimal(double finite_value);
 
-// The text that stands for a non-finite value ("1#INF", "1#IND", "1#QNAN",
-// "1#SNAN"); null for a finite value.
-const char* nonfinite_text(double value);
-
 // The digits a field shows, as text: the `count` digits kept, followed by
 // '0' up to position `shown_padded`; every position after them stands for
 // '0'. The buffer is large enough for a layout to copy a run of

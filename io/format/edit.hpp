@@ -43,6 +43,10 @@ struct FieldText {
     std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
 };
 
+// The text that stands for a non-finite value ("1#INF", "1#IND", "1#QNAN",
+// "1#SNAN"); null for a finite value.
+const char* nonfinite_text(double value);
+
 // Iw.m: the minimum digit count m is `params.d`; the width is not used.
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out);
 

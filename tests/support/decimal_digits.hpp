@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "io/format/decimal.hpp"
+#include "io/format/edit.hpp"
 
 namespace io {
 
