@@ -112,8 +112,6 @@ std::optional<FormatPlan> plan_format(const CompiledFormat& format, const Queued
     if (!plannable(items.signature())) return std::nullopt;
     try {
         FormatPlan plan;
-        plan.signature = items.signature();
-        plan.non_advancing = non_advancing;
         PlanningSink sink(plan);
         if (walk_format(format, items, non_advancing, sink).end != WalkEnd::done) return std::nullopt;
         plan.bytes.append(block_size, '\0');

@@ -33,8 +33,6 @@ struct PlanStep {
 };
 
 struct FormatPlan {
-    ItemSignature signature;
-    bool non_advancing = false;
     std::vector<PlanStep> steps;
     std::string bytes;  // followed by a block of padding (blocks.hpp)
     std::size_t length = 0;  // bytes the statement writes
