@@ -257,21 +257,16 @@ struct OpenResult {
 };
 
 // Step 2, reuse or close: a unit connected to the same file keeps its
-// connection with new settings (the open is then complete); one connected
-// to anything else is closed with its default status first. Returns true
-// when the open is complete, or has failed in the close.
-bool reuse_or_close(int number, Unit& current, const Target& target, const OpenSettings& settings,
-                    OpenResult& result) {
-    if (same_connection(current, target.device, target.identity)) {
-        if (target.kind != current.connection.kind) fail(msg::different_connection_kind);
-        change_settings(current, settings);
-        return true;
-    }
-    std::string current_name = current.connection.name;  // the record goes with the close
+// connection with new settings; one connected to anything else is closed
+// with its default status first (0, or the error of the close).
+void reuse(Unit& current, const Target& target, const OpenSettings& settings) {
+    if (target.kind != current.connection.kind) fail(msg::different_connection_kind);
+    change_settings(current, settings);
+}
+
+int close_current(int number, const Unit& current) {
     std::string closed_name;
-    result.error = disconnect_unit(number, current.connection.default_close, closed_name);
-    if (result.error) result.name = std::move(current_name);
-    return result.error != 0;
+    return disconnect_unit(number, current.connection.default_close, closed_name);
 }
 
 // A unit record with its handle, not in the table yet.
@@ -351,7 +346,14 @@ OpenResult connect(int number, const OpenSpecifiers& specifiers) {
         }
         const Target target = resolve_name(number, settings, result.name);
         result.name = target.name;
-        if (current && reuse_or_close(number, *current, target, settings, result)) return result;
+        if (current && same_connection(*current, target.device, target.identity)) {
+            reuse(*current, target, settings);
+            return result;
+        }
+        if (current) {
+            std::string current_name = current->connection.name;  // the record goes with the close
+            if (int error = close_current(number, *current)) return {error, {}, std::move(current_name)};
+        }
         OpenedUnit opened = open_target(target, settings);
         result.name = opened.name;
         install(number, target, std::move(opened), settings);
