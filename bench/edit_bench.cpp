@@ -69,8 +69,8 @@ void decimal_conversion(benchmark::State& state) {
     const std::vector<double> values = varied_values();
     std::size_t i = 0;
     for (auto _ : state) {
-        const io::DecimalDigits dd = io::to_decimal_digits(values[i++ & (value_count - 1)]);
-        benchmark::DoNotOptimize(dd);
+        const io::Decimal converted = io::to_decimal(values[i++ & (value_count - 1)]);
+        benchmark::DoNotOptimize(converted);
     }
 }
 BENCHMARK(decimal_conversion);

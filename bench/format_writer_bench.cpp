@@ -31,6 +31,7 @@ void table_row(benchmark::State& state) {
     io::Unit unit = scratch_file_unit(file);
     io::CompiledFormat format;
     io::compile_format("(I5,2(1P,E25.15))", -1, format);
+    io::FormatPlans plans;
     io::QueuedItems items;
     int row = 0;
     for (auto _ : state) {
@@ -40,7 +41,7 @@ void table_row(benchmark::State& state) {
         items.add_real8(14.0 + row * 1e-7);
         items.add_real8(1.0 / row);
         if (planned) {
-            io::format_write(unit, format, items, false);
+            io::format_write(unit, format, plans.plan_for(format, items, false), items, false);
         } else {
             io::interpret_format(unit, format, items, false);
         }

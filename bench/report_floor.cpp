@@ -1,7 +1,8 @@
 // The floor for the program's report rows: the same iterates of the same
 // equation, in the same order of operations as the methods, and the same
 // row bytes, edited with std::to_chars and written through a 1024-byte
-// buffer like the report unit's, with no I/O layer in between.
+// buffer like the report unit's, with no I/O layer in between. The row's
+// widths come from the report's layout.
 //
 //   report_floor bisection      FILE NMAX A B TOL
 //   report_floor false-position FILE NMAX P0 P1 TOL
@@ -17,6 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+
+#include "subrotinas/leiaute_relatorio.hpp"
 
 namespace {
 
@@ -65,7 +68,11 @@ double df(double x) {
 
 // ---- Output through a 1024-byte buffer ------------------------------------
 
+// A row is written straight into the buffer, which is passed to the file
+// first when it has no room for the longest row.
 struct Output {
+    static constexpr std::size_t longest_row = 2 * leiaute::largura_real + leiaute::largura_inteiro + 2;
+
     std::FILE* file;
     char buffer[1024] = {};
     std::size_t used = 0;
@@ -74,31 +81,31 @@ struct Output {
         if (used > 0 && std::fwrite(buffer, 1, used, file) != used) std::exit(1);
         used = 0;
     }
-    void put(const char* bytes, std::size_t count) {
-        while (count > 0) {
-            if (used == sizeof buffer) flush();
-            const std::size_t part = count < sizeof buffer - used ? count : sizeof buffer - used;
-            std::memcpy(buffer + used, bytes, part);
-            used += part;
-            bytes += part;
-            count -= part;
-        }
+    char* room() {
+        if (sizeof buffer - used < longest_row) flush();
+        return buffer + used;
     }
+    void commit(const char* end) { used = static_cast<std::size_t>(end - buffer); }
 };
 
 // ---- The row fields ---------------------------------------------------------
+
+constexpr int integer_width = leiaute::largura_inteiro;
+constexpr int real_width = leiaute::largura_real;
+constexpr int shown = leiaute::digitos_real + 1;  // significant digits shown
+static_assert(shown == 16, "the rounding below keeps 16 of the 17 digits");
 
 // I5: right-justified, five asterisks when it needs more than five columns.
 char* put_integer(char* out, long value) {
     char text[24];
     const std::size_t length = static_cast<std::size_t>(std::to_chars(text, text + sizeof text, value).ptr - text);
-    if (length > 5) {
-        std::memset(out, '*', 5);
-        return out + 5;
+    if (length > integer_width) {
+        std::memset(out, '*', integer_width);
+        return out + integer_width;
     }
-    std::memset(out, ' ', 5 - length);
-    std::memcpy(out + 5 - length, text, length);
-    return out + 5;
+    std::memset(out, ' ', integer_width - length);
+    std::memcpy(out + integer_width - length, text, length);
+    return out + integer_width;
 }
 
 // A double M x 2^E (M odd) can be an exact tie at the 18th significant
@@ -112,72 +119,80 @@ bool may_be_exact_tie(double magnitude) {
     return exponent >= -25 && exponent <= -1;
 }
 
+// The exponent part, 'E' and a sign with two digits or a sign with three.
+char* put_exponent(char* out, int exponent) {
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 100) {
+        *out++ = 'E';
+        *out++ = exponent < 0 ? '-' : '+';
+    } else {
+        *out++ = exponent < 0 ? '-' : '+';
+        *out++ = static_cast<char>('0' + magnitude / 100);
+    }
+    *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
+
 // 1P,E25.15 of a finite value: 17 digits rounded by the 18th (an exact tie
-// away from zero), then rounded again to the 16 shown.
+// away from zero), then rounded again to the 16 shown. The library's text
+// d.dddddddddddddddde+XX (or e-XXX) gives the digits and, unless the second
+// rounding carries into a new first digit, the exponent as it is written.
 char* put_real(char* out, double value) {
     const bool negative = value < 0;
     const double magnitude = std::fabs(value);
     char text[48];
     const char* end = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 16).ptr;
-    char digits[17];
+    char* const field = out + real_width - (shown + 6);
+    std::memset(out, ' ', real_width - (shown + 6));
+    field[0] = negative && magnitude != 0 ? '-' : ' ';
+    char* const digits = field + 1;  // d . 15 digits
     digits[0] = text[0];
-    std::memcpy(digits + 1, text + 2, 16);
-    // text: d.dddddddddddddddde+XX, or e-XXX
-    int exponent = 0;
-    std::from_chars(text + (text[19] == '+' ? 20 : 19), end, exponent);
+    digits[1] = '.';
+    std::memcpy(digits + 2, text + 2, shown - 1);
+    char last = text[shown + 1];  // the 17th digit
     // to_chars rounds an exact tie to even: "...4|5" stays 4 where the
     // program's conversion gives 5.
-    if (digits[16] == '4' && may_be_exact_tie(magnitude)) {
+    if (last == '4' && may_be_exact_tie(magnitude)) {
         char exact[48];
         std::to_chars(exact, exact + sizeof exact, magnitude, std::chars_format::scientific, 33);
         if (exact[17] == '4' && exact[18] == '5' &&
             std::string_view(exact + 19, 15).find_first_not_of('0') == std::string_view::npos)
-            digits[16] = '5';
+            last = '5';
     }
-    if (digits[16] >= '5') {
-        int i = 15;
-        while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-        if (i >= 0) {
+    const char* exponent = text + shown + 3;  // after the 'e'
+    if (last >= '5') {
+        int i = shown;
+        while (i >= 2 && digits[i] == '9') digits[i--] = '0';
+        if (i >= 2) {
             ++digits[i];
+        } else if (digits[0] != '9') {
+            ++digits[0];
         } else {
             digits[0] = '1';
-            ++exponent;
+            int e = 0;
+            std::from_chars(exponent + (exponent[0] == '+' ? 1 : 0), end, e);
+            return put_exponent(digits + shown + 1, e + 1);
         }
     }
-    if (magnitude == 0) exponent = 0;
-    std::memset(out, ' ', 3);
-    out[3] = negative && magnitude != 0 ? '-' : ' ';
-    out[4] = digits[0];
-    out[5] = '.';
-    std::memcpy(out + 6, digits + 1, 15);
-    const int shown = exponent < 0 ? -exponent : exponent;
-    char* e = out + 21;
-    if (shown < 100) {
-        *e++ = 'E';
-        *e++ = exponent < 0 ? '-' : '+';
-    } else {
-        *e++ = exponent < 0 ? '-' : '+';
-        *e++ = static_cast<char>('0' + shown / 100);
-    }
-    *e++ = static_cast<char>('0' + shown / 10 % 10);
-    *e++ = static_cast<char>('0' + shown % 10);
-    return out + 25;
+    char* e = digits + shown + 1;
+    if (end - exponent == 3) *e++ = 'E';  // sign and two digits
+    std::memcpy(e, exponent, static_cast<std::size_t>(end - exponent));
+    return out + real_width;
 }
 
 void row(Output& output, long i, double p) {
-    char text[64];
-    char* end = put_real(put_integer(text, i), p);
+    char* end = put_real(put_integer(output.room(), i), p);
     *end++ = '\r';
     *end++ = '\n';
-    output.put(text, static_cast<std::size_t>(end - text));
+    output.commit(end);
 }
 
 void row(Output& output, long i, double p, double change) {
-    char text[64];
-    char* end = put_real(put_real(put_integer(text, i), p), change);
+    char* end = put_real(put_real(put_integer(output.room(), i), p), change);
     *end++ = '\r';
     *end++ = '\n';
-    output.put(text, static_cast<std::size_t>(end - text));
+    output.commit(end);
 }
 
 // ---- The methods, stopping where the program's routines stop ------------

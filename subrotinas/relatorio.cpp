@@ -1,39 +1,138 @@
 #include "subrotinas/relatorio.hpp"
 
+#include <array>
+#include <cstddef>
+#include <string_view>
+
 #include "io/chars/chars.hpp"
 #include "io/command/command.hpp"
 #include "io/statement/write_statement.hpp"
 #include "io/units/open.hpp"
 #include "io/units/close.hpp"
 #include "runtime/termination.hpp"
+#include "subrotinas/leiaute_relatorio.hpp"
 
 namespace subrotinas {
 
-// The accented letters are Windows-1252 bytes. A hex escape runs on over
-// hex digits, so a literal is split where a letter a-f follows one.
-const char formato_bissecao[] =
-    "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da bisse\xE7\xE3o',2/,'Intervalo\tinicial:',1/,"
-    "'a = ',1P,E25.15,1/,'b = ',1P,E25.15,1/,'toler\xE2ncia admitida: ',1P,E25.15,1/,"
-    "'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
-const char formato_falsa_posicao[] =
-    "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da falsa posi\xE7\xE3o',2/,'Intervalo\tinicial:',1/,"
-    "'a = ',1P,E25.15,1/,'b = ',1P,E25.15,1/,'toler\xE2ncia admitida: ',1P,E25.15,1/,"
-    "'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
-const char formato_ponto_fixo[] =
-    "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo do ponto fixo simples',2/,"
-    "'Estimativa inicial (p0) = ',1P,E25.15,1/,'toler\xE2ncia admitida: ',1P,E25.15,1/,"
-    "'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
-const char formato_newton[] =
-    "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo de Newton-Raphson',2/,"
-    "'Toler\xE2ncia admitida: ',1P,E25.15,1/,'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
-const char formato_secante[] =
-    "('Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da secante',2/,"
-    "'Toler\xE2ncia admitida: ',1P,E25.15,1/,'n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:',I5)";
+namespace {
 
-const char formato_titulos[] = "(2/,'Itera\xE7\xE3o',T12,'Solu\xE7\xE3o aproximada',T40,'Varia\xE7\xE3o')";
-const char formato_primeira_linha[] = "(I5,1P,E25.15)";
-const char formato_linha[] = "(I5,2(1P,E25.15))";
-const char formato_falha[] = "(2/,'O m\xE9todo falhou ap\xF3s ',I5,' itera\xE7\xF5" "es')";
+// ---- The formats, built at compile time from the report's layout ------------
+
+// A format text and the pieces it is made of, joined by commas inside the
+// outermost parentheses.
+struct Formato {
+    std::array<char, 256> texto{};  // NUL after the text
+    std::size_t n = 0;
+
+    constexpr void junta(std::string_view parte) {
+        for (char c : parte) texto[n++] = c;
+    }
+    constexpr void junta(int valor) {
+        char digitos[10];
+        int k = 0;
+        do {
+            digitos[k++] = static_cast<char>('0' + valor % 10);
+            valor /= 10;
+        } while (valor != 0);
+        while (k > 0) texto[n++] = digitos[--k];
+    }
+};
+
+struct Texto {  // quoted text
+    std::string_view texto;
+};
+struct Linhas {  // n/
+    int n;
+};
+struct Coluna {  // Tn
+    int n;
+};
+struct Inteiro {};  // Iw
+struct Reais {      // r(1P,Ew.d), or 1P,Ew.d for one
+    int r = 1;
+};
+
+constexpr void junta(Formato& f, Texto t) {
+    f.junta("'");
+    for (char c : t.texto) {
+        f.texto[f.n++] = c;
+        if (c == '\'') f.texto[f.n++] = c;
+    }
+    f.junta("'");
+}
+constexpr void junta(Formato& f, Linhas l) {
+    f.junta(l.n);
+    f.junta("/");
+}
+constexpr void junta(Formato& f, Coluna c) {
+    f.junta("T");
+    f.junta(c.n);
+}
+constexpr void junta(Formato& f, Inteiro) {
+    f.junta("I");
+    f.junta(leiaute::largura_inteiro);
+}
+constexpr void junta(Formato& f, Reais r) {
+    if (r.r > 1) {
+        f.junta(r.r);
+        f.junta("(");
+    }
+    f.junta("1P,E");
+    f.junta(leiaute::largura_real);
+    f.junta(".");
+    f.junta(leiaute::digitos_real);
+    if (r.r > 1) f.junta(")");
+}
+
+template <class... Partes>
+constexpr Formato formato(const Partes&... partes) {
+    Formato f;
+    f.junta("(");
+    bool primeira = true;
+    ((f.junta(primeira ? "" : ","), junta(f, partes), primeira = false), ...);
+    f.junta(")");
+    return f;
+}
+
+using namespace leiaute;
+
+// Header formats, one per method: the title, the inputs, `nmax`.
+constexpr Formato cabecalho_intervalo(std::string_view titulo) {
+    return formato(Texto{titulo}, Linhas{fim_titulo}, Texto{rotulo_intervalo}, Linhas{1}, Texto{rotulo_a}, Reais{},
+                   Linhas{1}, Texto{rotulo_b}, Reais{}, Linhas{1}, Texto{rotulo_tolerancia}, Reais{}, Linhas{1},
+                   Texto{rotulo_nmax}, Inteiro{});
+}
+constexpr Formato cabecalho_bissecao = cabecalho_intervalo(titulo_bissecao);
+constexpr Formato cabecalho_falsa_posicao = cabecalho_intervalo(titulo_falsa_posicao);
+constexpr Formato cabecalho_ponto_fixo =
+    formato(Texto{titulo_ponto_fixo}, Linhas{fim_titulo}, Texto{rotulo_estimativa}, Reais{}, Linhas{1},
+            Texto{rotulo_tolerancia}, Reais{}, Linhas{1}, Texto{rotulo_nmax}, Inteiro{});
+constexpr Formato cabecalho_tolerancia(std::string_view titulo) {
+    return formato(Texto{titulo}, Linhas{fim_titulo}, Texto{rotulo_tolerancia_maiuscula}, Reais{}, Linhas{1},
+                   Texto{rotulo_nmax}, Inteiro{});
+}
+constexpr Formato cabecalho_newton = cabecalho_tolerancia(titulo_newton);
+constexpr Formato cabecalho_secante = cabecalho_tolerancia(titulo_secante);
+
+// Formats shared by all methods.
+constexpr Formato titulos = formato(Linhas{antes_titulos}, Texto{titulo_iteracao}, Coluna{coluna_solucao},
+                                    Texto{titulo_solucao}, Coluna{coluna_variacao}, Texto{titulo_variacao});
+constexpr Formato primeira_linha = formato(Inteiro{}, Reais{});
+constexpr Formato linha = formato(Inteiro{}, Reais{2});
+constexpr Formato falha = formato(Linhas{antes_falha}, Texto{falha_inicio}, Inteiro{}, Texto{falha_fim});
+
+}  // namespace
+
+const char* const formato_bissecao = cabecalho_bissecao.texto.data();
+const char* const formato_falsa_posicao = cabecalho_falsa_posicao.texto.data();
+const char* const formato_ponto_fixo = cabecalho_ponto_fixo.texto.data();
+const char* const formato_newton = cabecalho_newton.texto.data();
+const char* const formato_secante = cabecalho_secante.texto.data();
+
+const char* const formato_titulos = titulos.texto.data();
+const char* const formato_primeira_linha = primeira_linha.texto.data();
+const char* const formato_linha = linha.texto.data();
+const char* const formato_falha = falha.texto.data();
 
 namespace {
 

@@ -12,18 +12,18 @@ constexpr int arquivo_length = 70;
 constexpr int comando_length = 78;
 
 // Header formats, one per method (Windows-1252 bytes, with a TAB in the
-// first two).
-extern const char formato_bissecao[];
-extern const char formato_falsa_posicao[];
-extern const char formato_ponto_fixo[];
-extern const char formato_newton[];
-extern const char formato_secante[];
+// first two), built from the report's layout (leiaute_relatorio.hpp).
+extern const char* const formato_bissecao;
+extern const char* const formato_falsa_posicao;
+extern const char* const formato_ponto_fixo;
+extern const char* const formato_newton;
+extern const char* const formato_secante;
 
 // Formats shared by all methods.
-extern const char formato_titulos[];
-extern const char formato_primeira_linha[];
-extern const char formato_linha[];
-extern const char formato_falha[];
+extern const char* const formato_titulos;
+extern const char* const formato_primeira_linha;
+extern const char* const formato_linha;
+extern const char* const formato_falha;
 
 struct Relatorio {
     char arquivo[arquivo_length];

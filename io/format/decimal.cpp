@@ -7,8 +7,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "io/format/powers_of_ten.hpp"
+#include "io/format/wide.hpp"
+
 namespace io {
 namespace {
+
+using namespace wide;
 
 static_assert(real8_cap < conversion_digits && real4_cap < real8_cap,
               "the digit after the cut is always one of the converted digits");
@@ -18,28 +23,14 @@ constexpr std::uint64_t sign_bit = 0x8000000000000000u;
 constexpr std::uint64_t exponent_mask = 0x7FF0000000000000u;
 constexpr std::uint64_t fraction_mask = 0x000FFFFFFFFFFFFFu;
 constexpr std::uint64_t hidden_bit = 0x0010000000000000u;
-constexpr std::uint64_t quiet_bit = 0x0008000000000000u;
-constexpr std::uint64_t default_indefinite = 0xFFF8000000000000u;
 
-const char* text_of_nonfinite(std::uint64_t bits) {
-    const std::uint64_t fraction = bits & fraction_mask;
-    if (fraction == 0) return "1#INF";
-    if ((fraction & quiet_bit) == 0) return "1#SNAN";
-    if (bits == default_indefinite) return "1#IND";
-    return "1#QNAN";
-}
+// ---- The library's conversion, for the values the table leaves -------------
 
-// Adds one unit in the last of `count` digits. Returns false when the carry
-// runs out of the first digit (the digits are then all '0').
-bool increment_digits(char* digits, int count) {
-    for (int i = count - 1; i >= 0; --i) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return true;
-        }
-        digits[i] = '0';
-    }
-    return false;
+// The one use of the library's conversion of a double: `magnitude` in the
+// scientific form d.ddd...e+xx with `precision` digits after the point,
+// correctly rounded. Returns the end of the text.
+char* library_scientific_text(double magnitude, int precision, char* out, char* end) {
+    return std::to_chars(out, end, magnitude, std::chars_format::scientific, precision).ptr;
 }
 
 // The exponent of a scientific text, from its sign character to `end`.
@@ -85,130 +76,42 @@ bool may_be_exact_tie(std::uint64_t bits) {
     return significant > 0.99e17 && significant < 1.01e18;
 }
 
-// The correctly rounded conversion of the library, with exact digits for
-// the values that may be ties.
-[[gnu::noinline]] int convert_by_library(double magnitude, std::uint64_t bits, char* digits) {
-    constexpr int correct_precision = conversion_digits - 1;
-    constexpr int exact_precision = 33;
-    char buf[exact_precision + 16];
-    const int precision = may_be_exact_tie(bits) ? exact_precision : correct_precision;
-    const auto result = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
-    // buf: d '.' digits 'e' sign exponent
-    digits[0] = buf[0];
-    std::memcpy(digits + 1, buf + 2, conversion_digits - 1);
-    int exponent = parse_exponent(buf + precision + 3, result.ptr) + 1;
-    if (precision == exact_precision && buf[conversion_digits + 1] >= '5' &&
-        !increment_digits(digits, conversion_digits)) {
-        digits[0] = '1';
-        ++exponent;
-    }
-    return exponent;
+// The 17 digits of the text as a number: its first digit, then those after
+// the point.
+std::uint64_t digits_of_text(const char* text) {
+    std::uint64_t v = static_cast<std::uint64_t>(text[0] - '0');
+    for (int i = 2; i <= conversion_digits; ++i) v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    return v;
 }
 
-// Powers of ten to 128 bits: (high 2^64 + low) 2^exponent, with the top bit
-// of high set, is at most 10^q and short of it by less than 2^-126 of it.
-// They are built by repeated multiplication and division by ten in 256 bits,
-// each step cutting off less than 2^-250 of the value, then cut to 128 bits.
-// 128-bit unsigned arithmetic on two 64-bit halves, the same on 32-bit and
-// 64-bit targets.
-struct Wide {
-    std::uint64_t high;
-    std::uint64_t low;
-};
-
-constexpr std::uint64_t low_32 = 0xFFFF'FFFFu;
-
-// The full product of two 64-bit numbers. A compiler with a 128-bit type
-// takes it in one multiplication; the halves give the same bits.
-constexpr Wide multiply(std::uint64_t a, std::uint64_t b) {
-#if defined(__SIZEOF_INT128__)
-    __extension__ typedef unsigned __int128 product;
-    const product p = static_cast<product>(a) * b;
-    return {static_cast<std::uint64_t>(p >> 64), static_cast<std::uint64_t>(p)};
-#else
-    const std::uint64_t lo_lo = (a & low_32) * (b & low_32);
-    const std::uint64_t hi_lo = (a >> 32) * (b & low_32);
-    const std::uint64_t lo_hi = (a & low_32) * (b >> 32);
-    const std::uint64_t hi_hi = (a >> 32) * (b >> 32);
-    const std::uint64_t cross = (lo_lo >> 32) + (hi_lo & low_32) + lo_hi;  // cannot wrap
-    return {hi_hi + (hi_lo >> 32) + (cross >> 32), (cross << 32) | (lo_lo & low_32)};
-#endif
-}
-
-constexpr Wide add(Wide a, std::uint64_t b) {
-    const std::uint64_t low = a.low + b;
-    return {a.high + (low < b ? 1 : 0), low};
-}
-
-// Shifts by 0 to 127 places.
-constexpr Wide shift_right(Wide v, int s) {
-    if (s == 0) return v;
-    if (s >= 64) return {0, v.high >> (s - 64)};
-    return {v.high >> s, (v.low >> s) | (v.high << (64 - s))};
-}
-
-constexpr Wide shift_left(Wide v, int s) {
-    if (s == 0) return v;
-    if (s >= 64) return {v.low << (s - 64), 0};
-    return {(v.high << s) | (v.low >> (64 - s)), v.low << s};
-}
-
-// (remainder x 2^64 + w) / 10 for a remainder below 10, in 32-bit steps.
-struct TenthAndRest {
-    std::uint64_t quotient;
-    std::uint64_t remainder;
-};
-
-constexpr TenthAndRest divide_by_ten(std::uint64_t remainder, std::uint64_t w) {
-    const std::uint64_t upper = (remainder << 32) | (w >> 32);
-    const std::uint64_t lower = ((upper % 10) << 32) | (w & low_32);
-    return {((upper / 10) << 32) | (lower / 10), lower % 10};
-}
-
-struct PowerOfTen {
-    std::uint64_t high;
-    std::uint64_t low;
+// The 17-digit rounding of a finite non-zero magnitude, as a number in
+// [10^16, 10^17), and its exponent x.
+struct Converted {
+    std::uint64_t digits;
     int exponent;
 };
 
-constexpr int min_power = -300;
-constexpr int max_power = 350;
+// The correctly rounded conversion of the library, with exact digits for
+// the values that may be ties.
+[[gnu::noinline]] Converted convert_by_library(double magnitude, std::uint64_t bits) {
+    constexpr int correct_precision = conversion_digits - 1;
+    constexpr int exact_precision = 33;
+    char text[exact_precision + 16];
+    const int precision = may_be_exact_tie(bits) ? exact_precision : correct_precision;
+    const char* end = library_scientific_text(magnitude, precision, text, text + sizeof text);
+    // text: d '.' digits 'e' sign exponent
+    Converted c{digits_of_text(text), parse_exponent(text + precision + 3, end) + 1};
+    if (precision == exact_precision && text[conversion_digits + 1] >= '5') {
+        ++c.digits;
+        if (c.digits == powers_of_ten_64[conversion_digits]) {  // the carry ran out of the first digit
+            c.digits = powers_of_ten_64[conversion_digits - 1];
+            ++c.exponent;
+        }
+    }
+    return c;
+}
 
-constexpr std::array<PowerOfTen, max_power - min_power + 1> powers_of_ten = [] {
-    std::array<PowerOfTen, max_power - min_power + 1> table{};
-    std::uint64_t w[4] = {std::uint64_t{1} << 63, 0, 0, 0};  // 1 = w x 2^-255
-    int exponent = -255;
-    for (int q = 0; q <= max_power; ++q) {
-        table[static_cast<std::size_t>(q - min_power)] = {w[0], w[1], exponent + 128};
-        std::uint64_t carry = 0;
-        for (int i = 3; i >= 0; --i) {
-            const Wide t = add(multiply(w[i], 10), carry);
-            w[i] = t.low;
-            carry = t.high;
-        }
-        const int s = std::bit_width(carry);  // 3 or 4
-        for (int i = 3; i > 0; --i) w[i] = (w[i - 1] << (64 - s)) | (w[i] >> s);
-        w[0] = (carry << (64 - s)) | (w[0] >> s);
-        exponent += s;
-    }
-    w[0] = std::uint64_t{1} << 63;
-    w[1] = w[2] = w[3] = 0;
-    exponent = -255;
-    for (int q = -1; q >= min_power; --q) {
-        std::uint64_t remainder = 0;
-        for (int i = 0; i < 4; ++i) {
-            const TenthAndRest step = divide_by_ten(remainder, w[i]);
-            w[i] = step.quotient;
-            remainder = step.remainder;
-        }
-        const int s = std::countl_zero(w[0]);  // 3 or 4
-        for (int i = 0; i < 3; ++i) w[i] = (w[i] << s) | (w[i + 1] >> (64 - s));
-        w[3] <<= s;
-        exponent -= s;
-        table[static_cast<std::size_t>(q - min_power)] = {w[0], w[1], exponent + 128};
-    }
-    return table;
-}();
+// ---- The conversion by the table of powers of ten ---------------------------
 
 constexpr std::uint64_t ten_16 = 10000000000000000u;
 constexpr std::uint64_t ten_17 = 100000000000000000u;
@@ -219,7 +122,7 @@ constexpr std::uint64_t ten_17 = 100000000000000000u;
 // rounding decision is exact unless the value lies within 2^-40 of that unit
 // of the rounding boundary. There (every exact tie among them) it returns
 // false and the caller takes the exact path.
-[[gnu::always_inline]] inline bool convert_by_table(std::uint64_t bits, std::uint64_t& rounded, int& x) {
+[[gnu::always_inline]] inline bool convert_by_table(std::uint64_t bits, Converted& c) {
     const int biased = static_cast<int>((bits & exponent_mask) >> 52);
     const std::uint64_t fraction = bits & fraction_mask;
     std::uint64_t m = biased == 0 ? fraction : fraction | hidden_bit;
@@ -247,35 +150,22 @@ constexpr std::uint64_t ten_17 = 100000000000000000u;
     if (unsure) return false;
     const std::uint64_t up = eighteen ? (last >= 5 ? 1 : 0) : (part >= half ? 1 : 0);
     whole = (eighteen ? whole / 10 : whole) + up;
-    x = estimate + (eighteen ? 1 : 0);
+    c.exponent = estimate + (eighteen ? 1 : 0);
     if (whole == ten_17) {
         whole = ten_16;
-        ++x;
+        ++c.exponent;
     }
-    rounded = whole;
+    c.digits = whole;
     return true;
 }
 
-constexpr std::uint64_t powers_of_ten_64[] = {
-    1u,
-    10u,
-    100u,
-    1000u,
-    10000u,
-    100000u,
-    1000000u,
-    10000000u,
-    100000000u,
-    1000000000u,
-    10000000000u,
-    100000000000u,
-    1000000000000u,
-    10000000000000u,
-    100000000000000u,
-    1000000000000000u,
-    10000000000000000u,
-    100000000000000000u,
-};
+[[gnu::always_inline]] inline Converted convert_magnitude(double magnitude, std::uint64_t bits) {
+    Converted c;
+    if (convert_by_table(bits, c)) return c;
+    return convert_by_library(magnitude, bits);
+}
+
+// ---- The digits shown ---------------------------------------------------------
 
 constexpr std::uint64_t all_zero_digits = 0x3030303030303030u;  // "00000000"
 
@@ -294,41 +184,6 @@ constexpr std::uint64_t all_zero_digits = 0x3030303030303030u;  // "00000000"
     digits += all_zero_digits;  // '0' in every byte
     if constexpr (std::endian::native == std::endian::big) digits = __builtin_bswap64(digits);
     return digits;
-}
-
-[[gnu::always_inline]] inline void write_8_digits(std::uint32_t v, char* out) {
-    const std::uint64_t digits = eight_digits(v);
-    std::memcpy(out, &digits, 8);
-}
-
-// The 17 digits of a number below 10^17, with leading zeros.
-[[gnu::always_inline]] inline void write_17_digits(std::uint64_t v, char* out) {
-    const std::uint64_t high = v / 100000000;  // 9 digits
-    out[0] = static_cast<char>('0' + high / 100000000);
-    write_8_digits(static_cast<std::uint32_t>(high % 100000000), out + 1);
-    write_8_digits(static_cast<std::uint32_t>(v % 100000000), out + 9);
-}
-
-std::uint64_t parse_17_digits(const char* digits) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < conversion_digits; ++i) v = v * 10 + static_cast<std::uint64_t>(digits[i] - '0');
-    return v;
-}
-
-// The 17-digit rounding of a finite non-zero magnitude, as a number in
-// [10^16, 10^17), and its exponent x.
-struct Converted {
-    std::uint64_t digits;
-    int exponent;
-};
-
-[[gnu::always_inline]] inline Converted convert_magnitude(double magnitude, std::uint64_t bits) {
-    Converted c;
-    if (convert_by_table(bits, c.digits, c.exponent)) return c;
-    char text[conversion_digits];
-    c.exponent = convert_by_library(magnitude, bits, text);
-    c.digits = parse_17_digits(text);
-    return c;
 }
 
 struct Divided {
@@ -367,105 +222,67 @@ Divided divide_by_power_of_ten(std::uint64_t v, int places) {
     }
 }
 
-void make_zero(ShownDigits& s) {
-    s.sign = ' ';
-    s.zero = true;
-    s.exponent = 0;
-    s.count = 0;
-    s.value = 0;
-}
-
-// The `count` digits of `s.value` as text, then '0' up to `shown_padded`.
+// The `count` digits of `value` as text, then '0' up to `shown_padded`.
 // After the rounding (to the cap at most) there are 16 digits at most.
-[[gnu::always_inline]] inline void write_shown_text(ShownDigits& s) {
+[[gnu::always_inline]] inline void write_shown_text(std::uint64_t value, int count, char* digits) {
     static_assert(real8_cap <= 16);
     char text[16 + shown_padded];
-    const std::uint64_t low = eight_digits(static_cast<std::uint32_t>(s.value % 100000000));
+    const std::uint64_t low = eight_digits(static_cast<std::uint32_t>(value % 100000000));
     std::memcpy(text + 8, &low, 8);
-    if (s.count > 8) {
-        const std::uint64_t high = eight_digits(static_cast<std::uint32_t>(s.value / 100000000));
+    if (count > 8) {
+        const std::uint64_t high = eight_digits(static_cast<std::uint32_t>(value / 100000000));
         std::memcpy(text, &high, 8);
     }
     std::memset(text + 16, '0', shown_padded);
-    std::memcpy(s.digits, text + 16 - s.count, shown_padded);
+    std::memcpy(digits, text + 16 - count, shown_padded);
 }
 
 }  // namespace
 
-DecimalDigits to_decimal_digits(double value) {
-    DecimalDigits dd;
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    dd.sign = (bits & sign_bit) != 0 ? '-' : ' ';
-
-    if ((bits & exponent_mask) == exponent_mask) {
-        const char* text = text_of_nonfinite(bits);
-        dd.finite = false;
-        dd.nonfinite_text = text;
-        dd.count = static_cast<int>(std::strlen(text));
-        std::memcpy(dd.digits, text, static_cast<std::size_t>(dd.count));
-        return dd;
-    }
-    if ((bits & ~sign_bit) == 0) {
-        dd.sign = ' ';
-        return dd;  // digits "0", exponent 0
-    }
-
-    const Converted c = convert_magnitude(std::fabs(value), bits);
-    write_17_digits(c.digits, dd.digits);
-    dd.exponent = c.exponent;
-    int count = conversion_digits;
-    while (count > 1 && dd.digits[count - 1] == '0') --count;
-    dd.count = count;
-    return dd;
+Decimal to_decimal(double finite_value) {
+    const auto bits = std::bit_cast<std::uint64_t>(finite_value);
+    if ((bits & ~sign_bit) == 0) return Decimal{' ', true, 0, 0, 0};
+    const Converted c = convert_magnitude(std::fabs(finite_value), bits);
+    return Decimal{(bits & sign_bit) != 0 ? '-' : ' ', false, c.exponent, conversion_digits, c.digits};
 }
 
-const char* nonfinite_text(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    return (bits & exponent_mask) == exponent_mask ? text_of_nonfinite(bits) : nullptr;
-}
-
-ShownDigits shown_digits(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
-    ShownDigits s;
-    if ((bits & ~sign_bit) == 0) {
-        make_zero(s);
-        return s;
-    }
-    const Converted c = convert_magnitude(std::fabs(value), bits);
-    s.sign = (bits & sign_bit) != 0 ? '-' : ' ';
-    s.zero = false;
-    s.exponent = c.exponent;
-    s.count = conversion_digits;
-    s.value = c.digits;
-    return s;
-}
-
-void round_to_shown(ShownDigits& s, long long n, RealKind kind) {
+ShownDigits round_to_shown(const Decimal& converted, long long n, RealKind kind) {
     n = std::min<long long>(n, digit_cap(kind));
+    ShownDigits s;
     // Nothing is left of a zero, of n < 0, and of n = 0 when the first digit
     // is below 5.
-    if (s.zero || n < 0 || (n == 0 && s.value < 5 * powers_of_ten_64[s.count - 1])) {
-        make_zero(s);
+    if (converted.zero || n < 0 ||
+        (n == 0 && converted.value < 5 * powers_of_ten_64[converted.count - 1])) {
+        s.sign = ' ';
+        s.zero = true;
+        s.exponent = 0;
+        s.count = 0;
         std::memset(s.digits, '0', shown_padded);
-        return;
+        return s;
     }
+    s.sign = converted.sign;
+    s.zero = false;
+    s.exponent = converted.exponent;
+    std::uint64_t kept = converted.value;
+    int count = converted.count;
     if (n == 0) {
-        s.value = 1;  // one position above the first digit
-        s.count = 1;
+        kept = 1;  // one position above the first digit
+        count = 1;
         ++s.exponent;
-    } else if (n < s.count) {
+    } else if (n < count) {
         const auto cut = static_cast<int>(n);
-        const Divided divided = divide_by_power_of_ten(s.value, s.count - cut);
-        std::uint64_t kept = divided.quotient;
-        if (divided.remainder >= powers_of_ten_64[s.count - cut] / 2) ++kept;  // the digit after the cut is 5 or more
-        if (kept == powers_of_ten_64[cut]) {     // the carry ran out of the first digit
+        const Divided divided = divide_by_power_of_ten(kept, count - cut);
+        kept = divided.quotient;
+        if (divided.remainder >= powers_of_ten_64[count - cut] / 2) ++kept;  // the digit after the cut is 5 or more
+        if (kept == powers_of_ten_64[cut]) {  // the carry ran out of the first digit
             kept = powers_of_ten_64[cut - 1];
             ++s.exponent;
         }
-        s.value = kept;
-        s.count = cut;
+        count = cut;
     }
-    write_shown_text(s);
+    s.count = count;
+    write_shown_text(kept, count, s.digits);
+    return s;
 }
 
 }  // namespace io

@@ -23,9 +23,9 @@ constexpr std::array<char, field_capacity> asterisk_run = [] {
 
 // ---- Writing ----------------------------------------------------------------
 
-// Writes into a field text where the whole text is known to fit. A short
-// run is written as one block of `field_slack` bytes, of which the bytes
-// past the run are overwritten next or lie beyond the text.
+// Writes into a field text where the whole text is known to fit; short
+// runs go as whole blocks (blocks.hpp), into the slack after the capacity
+// at worst.
 struct DirectWriter {
     char* p;
 
@@ -35,25 +35,15 @@ struct DirectWriter {
         p += wanted ? 1 : 0;
     }
     [[gnu::always_inline]] inline void put_run(char c, int count) {
-        if (count <= field_slack) {
-            std::memset(p, c, field_slack);
-        } else {
-            std::memset(p, c, static_cast<std::size_t>(count));
-        }
-        p += count;
+        p = blocks::fill_run(p, c, count);
     }
     [[gnu::always_inline]] inline void put_text(const char* text, int count) {
         std::memcpy(p, text, static_cast<std::size_t>(count));
         p += count;
     }
-    // `digits` has at least `field_slack` readable bytes (shown_padded).
+    // `digits` has at least a block of readable bytes (shown_padded).
     [[gnu::always_inline]] inline void put_digit_run(const char* digits, int count) {
-        if (count <= field_slack) {
-            std::memcpy(p, digits, field_slack);
-        } else {
-            std::memcpy(p, digits, static_cast<std::size_t>(count));
-        }
-        p += count;
+        p = blocks::copy_run(p, digits, count);
     }
 };
 
@@ -208,48 +198,6 @@ int magnitude_digits(std::uint32_t v, char* out) {
     return length;
 }
 
-// The shape of a fixed form: its digits before the point, whether a '0'
-// stands there for none, and its length.
-struct FixedShape {
-    int before_point;
-    bool leading_zero;
-    long long length;
-};
-
-// Rounds to the d-th digit after the point and measures the text.
-FixedShape shape_fixed(ShownDigits& s, const EditParams& p) {
-    const long long d = std::max(p.d, 0);
-    round_to_shown(s, s.exponent + d, p.kind);
-    FixedShape shape{std::max(s.exponent, 0), false, 0};
-    shape.length = (s.sign == '-' || p.sign_plus ? 1 : 0) + shape.before_point + 1 + d;
-    shape.leading_zero = shape.before_point == 0 && shape.length + 1 <= p.w;
-    shape.length += shape.leading_zero ? 1 : 0;
-    return shape;
-}
-
-// The digits before the point, the point and d digits after it: '0' between
-// the point and a first digit further right, and beyond the rounded digits.
-template <class Writer>
-[[gnu::always_inline]] inline void put_fixed_layout(const ShownDigits& s, const FixedShape& shape, int d,
-                                                    bool sign_plus, Writer& w) {
-    put_sign(s.sign, sign_plus, w);
-    w.put_if('0', shape.leading_zero);
-    put_digits(s, 0, shape.before_point, w);
-    w.put('.');
-    const int zeros = std::clamp(-s.exponent, 0, d);
-    w.put_run('0', zeros);
-    put_digits(s, s.exponent + zeros, s.exponent + d, w);
-}
-
-void put_fixed_form(const ShownDigits& s, const FixedShape& shape, const EditParams& p, FieldText& out) {
-    // Beyond the capacity the text is cut anyway; keep the counts small.
-    const int d = std::clamp(p.d, 0, field_capacity);
-    write_layout(shape.length, out, [&](auto& w) {
-        put_fixed_layout(s, shape, d, p.sign_plus, w);
-        return true;
-    });
-}
-
 void put_asterisks(long long w, FieldText& out) {
     out.length = 0;
     BoundedWriter writer{out};
@@ -265,76 +213,128 @@ void put_nonfinite(const char* text, long long width, FieldText& out) {
     w.put_run('.', field - shown);
 }
 
-// The exponent layout of a text longer than the capacity, kept apart from
-// the usual short one.
-[[gnu::noinline]] bool put_bounded_exponent_layout(const ShownDigits& s, int n, int k, int e, bool sign_plus,
-                                                   FieldText& out) {
-    BoundedWriter writer{out};
-    return put_exponent_layout(s, n, k, e, sign_plus, writer);
-}
+// ---- Reals: the layout chosen, the digits rounded once, the text laid out ----
 
-// Ew.d and Ew.dEe under scale factor k. Scale factors outside -d < k <= d+1
-// leave no sensible layout and give a field of asterisks.
-void put_exponent_form(ShownDigits& s, const EditParams& p, FieldText& out) {
-    int d = p.d;
-    int k = p.k;
-    const int e = p.e;
-    if (k == 1 && e == 2 && d >= 0 && d < shown_padded) {
-        // 1P,Ew.d with a short d, the report's form: the same layout with
-        // its constants known. The exponent of a double has three digits
-        // at most, so the text always has its layout.
-        round_to_shown(s, d + 1, p.kind);
-        DirectWriter writer{out.text};
-        put_exponent_layout(s, d + 1, 1, 2, p.sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-        return;
-    }
+// How a finite real is laid out: the exponent form under scale factor k, or
+// the fixed form; d digits after the point, e exponent digits, n
+// significant digits shown. A form without a sensible layout (E with k
+// outside -d < k <= d+1) gives asterisks.
+struct RealLayout {
+    bool exists = true;
+    bool fixed = false;
+    int k = 0;
+    int d = 0;
+    int e = 2;
+    long long n = 0;
+};
+
+RealLayout exponent_layout(int d, int k, int e) {
     const long long wide_d = d;
-    if (d < 0 || k > wide_d + 1 || k <= -wide_d) {
-        put_asterisks(p.w, out);
-        return;
-    }
+    if (d < 0 || k > wide_d + 1 || k <= -wide_d) return {.exists = false};
     if (d > field_capacity) {
         // Beyond the capacity the text is cut anyway; keep the counts small.
         d = field_capacity;
         k = std::clamp(k, 1 - d, d + 1);
     }
+    return {.k = k, .d = d, .e = e, .n = k > 0 ? d + 1 : d + k};
+}
 
-    const int n = k > 0 ? d + 1 : d + k;
-    round_to_shown(s, n, p.kind);
-    const long long most = 2LL + n + std::max(-k, 0) + exponent_room(e);  // sign and point included
-    bool fits;
-    if (most <= field_capacity) {
-        DirectWriter writer{out.text};
-        fits = put_exponent_layout(s, n, k, e, p.sign_plus, writer);
-        out.length = static_cast<int>(writer.p - out.text);
-    } else {
-        fits = put_bounded_exponent_layout(s, n, k, e, p.sign_plus, out);
+// Rounded to the d-th digit after the point.
+RealLayout fixed_layout(const EditParams& p, const Decimal& v) {
+    const int d = std::max(p.d, 0);
+    return {.fixed = true, .d = d, .n = v.exponent + static_cast<long long>(d)};
+}
+
+// The forms of the descriptors: E under the scale factor; EN with the scale
+// factor (1 to 3) that makes the exponent a multiple of 3 and d digits after
+// the point; F; the list-directed choice, for 0 < x < w - d - 1 the fixed
+// form with x digits before the point (one more after a carry into a new
+// leading digit), else the exponent form with one digit before the point.
+struct DescriptorForms {
+    static constexpr bool report = false;
+
+    RealLayout layout(const EditParams& p, const Decimal& v) const {
+        switch (p.form) {
+            case RealForm::exponent:
+                return exponent_layout(p.d, p.k, p.e);
+            case RealForm::engineering: {
+                const int k = v.zero ? 1 : ((v.exponent - 1) % 3 + 3) % 3 + 1;
+                const long long d = static_cast<long long>(p.d) + k - 1;
+                return exponent_layout(static_cast<int>(std::clamp<long long>(d, std::numeric_limits<int>::min(),
+                                                                              std::numeric_limits<int>::max())),
+                                       k, p.e);
+            }
+            case RealForm::fixed:
+                return fixed_layout(p, v);
+            case RealForm::list:
+                if (p.d >= 0 && 0 < v.exponent && v.exponent < static_cast<long long>(p.w) - p.d - 1) {
+                    return fixed_layout(p, v);
+                }
+                return exponent_layout(p.d, 1, p.e);
+        }
+        return {.exists = false};
     }
-    if (!fits) put_asterisks(p.w, out);
-}
+};
 
-// ENw.dEe: the scale factor (1 to 3) that makes the exponent a multiple of
-// 3, and d digits after the point.
-void put_engineering_form(ShownDigits& s, const EditParams& p, FieldText& out) {
-    EditParams q = p;
-    q.k = s.zero ? 1 : ((s.exponent - 1) % 3 + 3) % 3 + 1;
-    q.d = static_cast<int>(std::clamp<long long>(static_cast<long long>(p.d) + q.k - 1,
-                                                 std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
-    put_exponent_form(s, q, out);
-}
+// The report's form, 1P,Ew.d with two exponent digits and d below 32: the
+// exponent layout with its scale factor and exponent digits known at
+// compile time. The exponent of a double has three digits at most, so the
+// text always has its layout and always fits the capacity.
+struct ReportForm {
+    static constexpr bool report = true;
 
-// The list-directed choice: for 0 < x < w - d - 1 a fixed form with x digits
-// before the point (one more after a carry into a new leading digit), else
-// the exponent form with one digit before the point.
-void put_list_form(ShownDigits& s, const EditParams& p, FieldText& out) {
-    if (p.d >= 0 && 0 < s.exponent && s.exponent < static_cast<long long>(p.w) - p.d - 1) {
-        put_fixed_form(s, shape_fixed(s, p), p, out);
+    RealLayout layout(const EditParams& p, const Decimal&) const { return {.k = 1, .d = p.d, .e = 2, .n = p.d + 1}; }
+};
+
+// The fixed form of the rounded digits: the digits before the point, a '0'
+// there for none when the field has room for it, the point and d digits
+// after it: '0' between the point and a first digit further right, and
+// beyond the rounded digits. A text longer than the capacity is too wide.
+void put_fixed_form(const ShownDigits& s, const RealLayout& layout, const EditParams& p, FieldText& out) {
+    const int before_point = std::max(s.exponent, 0);
+    long long length = (s.sign == '-' || p.sign_plus ? 1 : 0) + before_point + 1LL + layout.d;
+    const bool leading_zero = before_point == 0 && length + 1 <= p.w;
+    length += leading_zero ? 1 : 0;
+    if (p.form == RealForm::fixed && length > field_capacity) {
+        out.too_wide = true;
         return;
     }
-    EditParams q = p;
-    q.k = 1;
-    put_exponent_form(s, q, out);
+    // Beyond the capacity the text is cut anyway; keep the counts small.
+    const int d = std::min(layout.d, field_capacity);
+    write_layout(length, out, [&](auto& w) {
+        put_sign(s.sign, p.sign_plus, w);
+        w.put_if('0', leading_zero);
+        put_digits(s, 0, before_point, w);
+        w.put('.');
+        const int zeros = std::clamp(-s.exponent, 0, d);
+        w.put_run('0', zeros);
+        put_digits(s, s.exponent + zeros, s.exponent + d, w);
+        return true;
+    });
+}
+
+// A finite real in the layout its form chooses: converted, rounded to the
+// digits shown, laid out. Kept out of line: inlined into the plan's walk it
+// makes the row's work longer.
+template <class Forms>
+[[gnu::noinline]] void put_real(double finite_value, const EditParams& p, const Forms& forms, FieldText& out) {
+    const Decimal v = to_decimal(finite_value);
+    const RealLayout layout = forms.layout(p, v);
+    if (!layout.exists) {
+        put_asterisks(p.w, out);
+        return;
+    }
+    const ShownDigits s = round_to_shown(v, layout.n, p.kind);
+    if (layout.fixed) {
+        put_fixed_form(s, layout, p, out);
+        return;
+    }
+    const int n = static_cast<int>(layout.n);
+    const long long most = Forms::report ? 2LL + shown_padded + exponent_room(layout.e)
+                                         : 2LL + n + std::max(-layout.k, 0) + exponent_room(layout.e);  // sign, point
+    const bool fits = write_layout(
+        most, out, [&](auto& w) { return put_exponent_layout(s, n, layout.k, layout.e, p.sign_plus, w); });
+    if (!fits) put_asterisks(p.w, out);
 }
 
 }  // namespace
@@ -362,6 +362,20 @@ void edit_integer(std::int32_t value, const EditParams& params, FieldText& out) 
     });
 }
 
+const char* nonfinite_text(double value) {
+    constexpr std::uint64_t exponent_mask = 0x7FF0000000000000u;
+    constexpr std::uint64_t fraction_mask = 0x000FFFFFFFFFFFFFu;
+    constexpr std::uint64_t quiet_bit = 0x0008000000000000u;
+    constexpr std::uint64_t default_indefinite = 0xFFF8000000000000u;  // the processor's default NaN
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    if ((bits & exponent_mask) != exponent_mask) return nullptr;
+    const std::uint64_t fraction = bits & fraction_mask;
+    if (fraction == 0) return "1#INF";
+    if ((fraction & quiet_bit) == 0) return "1#SNAN";
+    if (bits == default_indefinite) return "1#IND";
+    return "1#QNAN";
+}
+
 void edit_real(double value, const EditParams& params, FieldText& out) {
     out.length = 0;
     out.too_wide = false;
@@ -370,26 +384,8 @@ void edit_real(double value, const EditParams& params, FieldText& out) {
         put_nonfinite(nonfinite_text(value), params.form == RealForm::list ? w - 2 : w, out);
         return;
     }
-    ShownDigits s = shown_digits(value);
-    switch (params.form) {
-        case RealForm::exponent:
-            put_exponent_form(s, params, out);
-            return;
-        case RealForm::engineering:
-            put_engineering_form(s, params, out);
-            return;
-        case RealForm::fixed: {
-            const FixedShape shape = shape_fixed(s, params);
-            out.too_wide = shape.length > field_capacity;
-            if (!out.too_wide) put_fixed_form(s, shape, params, out);
-            return;
-        }
-        case RealForm::list:
-            put_list_form(s, params, out);
-            return;
-    }
+    put_real(value, params, DescriptorForms{}, out);
 }
-
 
 FittedField fit_field(const FieldText& text, int w) {
     if (w < 0) w = 0;
@@ -402,15 +398,17 @@ FittedField edit_integer_field(std::int32_t value, const EditParams& params, Fie
     return fit_field(text, params.w);
 }
 
+bool is_report_exponent(const EditParams& p) {
+    return p.form == RealForm::exponent && p.k == 1 && p.e == 2 && p.d >= 0 && p.d < shown_padded;
+}
+
+FittedField edit_report_exponent_field(double value, const EditParams& params, FieldText& text) {
+    if (!std::isfinite(value)) return edit_real_field(value, params, text);
+    put_real(value, params, ReportForm{}, text);
+    return fit_field(text, params.w);
+}
+
 FittedField edit_real_field(double value, const EditParams& params, FieldText& text) {
-    if (params.form == RealForm::exponent && std::isfinite(value)) {
-        // The report's form, without the general dispatch.
-        text.length = 0;
-        text.too_wide = false;
-        ShownDigits s = shown_digits(value);
-        put_exponent_form(s, params, text);
-        return fit_field(text, params.w);
-    }
     edit_real(value, params, text);
     if (text.too_wide) return {std::max(params.w, 0), std::string_view(text.text, 0), '*'};
     return fit_field(text, params.w);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "io/format/blocks.hpp"
 #include "io/format/decimal.hpp"
 
 namespace io {
@@ -30,8 +31,8 @@ struct EditParams {
 // Field texts longer than this are cut; no format of the system comes near.
 constexpr int field_capacity = 1024;
 // Room after the capacity: a layout may write a short run as a whole block
-// of this many bytes and keep only its first characters.
-constexpr int field_slack = 32;
+// and keep only its first characters.
+constexpr int field_slack = static_cast<int>(blocks::block_size);
 
 struct FieldText {
     int length = 0;
@@ -41,6 +42,10 @@ struct FieldText {
     char text[field_capacity + field_slack];
     std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
 };
+
+// The text that stands for a non-finite value ("1#INF", "1#IND", "1#QNAN",
+// "1#SNAN"); null for a finite value.
+const char* nonfinite_text(double value);
 
 // Iw.m: the minimum digit count m is `params.d`; the width is not used.
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out);
@@ -63,5 +68,13 @@ FittedField fit_field(const FieldText& text, int w);
 // made by these two.
 FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text);
 FittedField edit_real_field(double value, const EditParams& params, FieldText& text);
+
+// The report's real form, 1P,Ew.d with two exponent digits and a short d
+// (below 32), is the exponent layout with its scale factor and exponent
+// digits known at compile time. A plan chooses it once for all its values:
+// for the parameters `is_report_exponent` accepts, the second function
+// gives what edit_real_field gives.
+bool is_report_exponent(const EditParams& params);
+FittedField edit_report_exponent_field(double value, const EditParams& params, FieldText& text);
 
 }  // namespace io

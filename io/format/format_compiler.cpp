@@ -394,7 +394,6 @@ void compile_format(const char* text, int length, CompiledFormat& out) {
         }
     }
     out.bytes.clear();
-    out.plans.clear();
     try {
         out.bytes.reserve(extent + extent / 50 + 3);
         Compiler compiler{reinterpret_cast<const unsigned char*>(text), extent, 0, out.bytes};

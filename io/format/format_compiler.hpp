@@ -4,16 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "io/format/format_plan.hpp"
-
 namespace io {
 
-// The entries of a format text, and the plans the record writer has made of
-// them for the item sequences it was given (a plan belongs to the entries
-// it was made from: compiling anew drops them).
+// The entries of a format text.
 struct CompiledFormat {
     std::vector<std::uint8_t> bytes;
-    FormatPlans plans;
 };
 
 // Compiles `length` bytes of `text` (-1: up to the first NUL). Syntax errors

@@ -1,6 +1,7 @@
 #pragma once
 // The format-directed record writer.
 #include "io/format/format_compiler.hpp"
+#include "io/format/format_plan.hpp"
 #include "io/format/output_items.hpp"
 #include "io/units/unit.hpp"
 
@@ -8,20 +9,16 @@ namespace io {
 
 enum class WritePath { planned, interpreted };
 
-// Performs one format-directed output statement on a file or console unit.
-// On a file, a statement whose item types the format has a plan for (made
-// on the first such statement and kept in `format`) is written along the
-// plan; any other is interpreted. Failures throw IoFailure; the characters
-// produced before a failure stay in the record. Returns the path taken.
-WritePath format_write(Unit& unit, CompiledFormat& format, const QueuedItems& items, bool non_advancing);
+// Performs one format-directed output statement on a file or console unit:
+// on a file along `plan`, the plan of `format` for the statement's item
+// types (format_plan.hpp), when there is one; otherwise by the walk of the
+// format. Failures throw IoFailure; the characters produced before a
+// failure stay in the record. Returns the path taken.
+WritePath format_write(Unit& unit, const CompiledFormat& format, const FormatPlan* plan, const QueuedItems& items,
+                       bool non_advancing);
 
-// The interpreter alone: walks the compiled format together with the items.
-// It decides every byte a plan holds.
+// The interpreter alone: the walk of the compiled format together with the
+// items, written into the records. It decides every byte a plan holds.
 void interpret_format(Unit& unit, const CompiledFormat& format, const QueuedItems& items, bool non_advancing);
-
-// The plan of a statement with these item types: the interpreter's walk,
-// with every field kept as a step instead of being edited. Not usable when
-// the statement needs the interpreter (see FormatPlan::usable).
-FormatPlan plan_format(const CompiledFormat& format, const QueuedItems& items, bool non_advancing);
 
 }  // namespace io

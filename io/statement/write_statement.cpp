@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "io/format/format_compiler.hpp"
+#include "io/format/format_plan.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/listio/list_output.hpp"
@@ -22,7 +23,8 @@ namespace io {
 
 namespace {
 
-// One open output statement: its header, its queue and its compiled format.
+// One open output statement: its header, its queue, its compiled format and
+// the plans made of it.
 struct QueuedStatement {
     bool has_format = false;
     bool default_unit = false;
@@ -31,6 +33,7 @@ struct QueuedStatement {
     int unit = 0;
     int begin_error = 0;  // an error of the begin call, raised at the end call
     CompiledFormat format;
+    FormatPlans plans;        // for the item sequences written with `format`
     std::string format_text;  // the text `format` was compiled from
     int format_length = 0;    // and the length it was given with
     QueuedItems items;
@@ -92,6 +95,7 @@ bool same_text(const QueuedStatement& statement, const char* format, int format_
     const std::string_view text(format, length);
     try {
         statement.format.bytes.clear();
+        statement.plans.clear();
         statement.format_text.clear();
         compile_format(format, format_length, statement.format);
         statement.format_text.assign(text);
@@ -178,10 +182,13 @@ int end_write() {
     try {
         if (!unit) fail(rt::msg::bad_unit_number);
         if (is_unformatted(unit->connection.kind)) fail(rt::msg::formatted_on_unformatted);
-        if (statement->has_format)
-            format_write(*unit, statement->format, statement->items, statement->non_advancing);
-        else
+        if (statement->has_format) {
+            const FormatPlan* plan =
+                statement->plans.plan_for(statement->format, statement->items, statement->non_advancing);
+            format_write(*unit, statement->format, plan, statement->items, statement->non_advancing);
+        } else {
             list_write(*unit, statement->items);
+        }
     } catch (const IoFailure& failure) {
         if (statement->return_errors) return failure.message_number;
         rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");

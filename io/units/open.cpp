@@ -214,125 +214,167 @@ bool same_connection(const Unit& unit, Device device, const std::optional<plat::
     return identity && current && *current == *identity;
 }
 
-// The file name and whether it is a scratch file with a generated name.
-struct ChosenName {
+// The file an open connects to: its name, or a scratch file whose name is
+// made when it is created; a device; the file's identity when it exists.
+struct Target {
     std::string name;
     bool scratch = false;
+    Device device = Device::none;
+    std::optional<plat::FileIdentity> identity;
+    UnitKind kind = UnitKind::formatted_sequential;
 };
 
-ChosenName choose_name(int number, const OpenSettings& settings, std::string name) {
-    if (settings.status == OpenStatus::scratch) return ChosenName{{}, true};
+// Step 1, resolving the name: the FILE text, else a command-line argument,
+// else a name typed on the console; a device name, and where the file is.
+Target resolve_name(int number, const OpenSettings& settings, std::string name) {
+    Target target;
+    target.kind = settings.kind;
+    if (settings.status == OpenStatus::scratch) {
+        target.scratch = true;
+        return target;
+    }
     if (name.empty()) name = name_from_arguments();
     if (name.empty()) name = name_from_console(number);
-    return ChosenName{console_alias(std::move(name)), false};
+    target.name = console_alias(std::move(name));
+    target.device = device_of(target.name);
+    if (target.device == Device::unavailable) fail(msg::file_not_found);
+    if (target.device != Device::none) {
+        target.kind = UnitKind::console;
+        return target;
+    }
+    target.identity = plat::path_identity(target.name.c_str());
+    if (target.identity && !target.identity->regular) target.identity.reset();
+    if (target.identity && connected_elsewhere(number, *target.identity)) fail(msg::connected_elsewhere);
+    return target;
 }
 
-// The statement's work; failures throw IoFailure. `reported` holds the file
-// name being processed, which an error report names.
-void connect(int number, const OpenSpecifiers& specifiers, std::string& reported) {
-    if (specifiers.file.present()) reported = file_name_from_text(specifiers.file.text, specifiers.file.length);
-    ResolvedOpen resolved = resolve_open_specifiers(specifiers);
-    if (resolved.error) fail(resolved.error);
-    const OpenSettings& settings = resolved.settings;
+// What an open statement ends with: 0 or the error with the reason the
+// system gave, and the file name an error report names.
+struct OpenResult {
+    int error = 0;
+    std::string reason;
+    std::string name;
+};
 
-    Unit* current = find_connected(number);
-    if (!specifiers.file.present() && current) {
-        reported = current->connection.name;
-        if (settings.kind != current->connection.kind && current->connection.kind != UnitKind::console) fail(msg::different_connection_kind);
-        change_settings(*current, settings);
-        return;
-    }
+// Step 2, reuse or close: a unit connected to the same file keeps its
+// connection with new settings; one connected to anything else is closed
+// with its default status first (0, or the error of the close).
+void reuse(Unit& current, const Target& target, const OpenSettings& settings) {
+    if (target.kind != current.connection.kind) fail(msg::different_connection_kind);
+    change_settings(current, settings);
+}
 
-    ChosenName chosen = choose_name(number, settings, reported);
-    reported = chosen.name;
-    const Device device = chosen.scratch ? Device::none : device_of(chosen.name);
-    if (device == Device::unavailable) fail(msg::file_not_found);
+int close_current(int number, const Unit& current) {
+    std::string closed_name;
+    return disconnect_unit(number, current.connection.default_close, closed_name);
+}
 
-    std::optional<plat::FileIdentity> identity;
-    if (device == Device::none && !chosen.scratch) {
-        identity = plat::path_identity(chosen.name.c_str());
-        if (identity && !identity->regular) identity.reset();
-    }
-    if (identity && connected_elsewhere(number, *identity)) fail(msg::connected_elsewhere);
+// A unit record with its handle, not in the table yet.
+struct OpenedUnit {
+    int slot;
+    std::unique_ptr<Unit> unit;
+    OpenedHandle handle;
+    std::string name;
+};
 
-    const UnitKind kind = device != Device::none ? UnitKind::console : settings.kind;
-    if (current) {
-        if (same_connection(*current, device, identity)) {
-            if (kind != current->connection.kind) fail(msg::different_connection_kind);
-            change_settings(*current, settings);
-            return;
-        }
-        reported = current->connection.name;
-        std::string closed_name;
-        if (int error = disconnect_unit(number, current->connection.default_close, closed_name)) fail(error);
-        reported = chosen.name;
-    }
-
+// Step 3, open: a free slot and a record for the unit, then the file or
+// device.
+OpenedUnit open_target(const Target& target, const OpenSettings& settings) {
     const int slot = free_slot();
     if (slot < 0) fail(msg::no_free_unit);
-    std::unique_ptr<Unit> unit = new_unit(buffer_size_of(settings, device != Device::none));
-
-    OpenedHandle opened;
-    if (chosen.scratch) {
-        plat::OpenedFile file = plat::create_scratch_file(chosen.name);
+    OpenedUnit opened{slot, new_unit(buffer_size_of(settings, target.device != Device::none)), {}, target.name};
+    if (target.scratch) {
+        plat::OpenedFile file = plat::create_scratch_file(opened.name);
         if (file.error != plat::FileError::none) fail_open(file);
-        opened = OpenedHandle{file.handle, settings.action.value_or(Action::read_write), true};
-        reported = chosen.name;
-    } else if (device != Device::none) {
-        opened = open_device(device, settings.action);
+        opened.handle = OpenedHandle{file.handle, settings.action.value_or(Action::read_write), true};
+    } else if (target.device != Device::none) {
+        opened.handle = open_device(target.device, settings.action);
     } else {
-        opened = open_named_file(chosen.name, settings.status, settings.action);
+        opened.handle = open_named_file(target.name, settings.status, settings.action);
     }
+    return opened;
+}
 
-    unit->number = number;
-    unit->connection.name = chosen.name;
-    if (device == Device::console) {
-        unit->connection.in_handle = console_input_unit().connection.in_handle;
-        unit->connection.out_handle = console_output_unit().connection.out_handle;
+// Step 4, install: the unit record filled in and put in its slot.
+void install(int number, const Target& target, OpenedUnit opened, const OpenSettings& settings) {
+    Unit& unit = *opened.unit;
+    unit.number = number;
+    unit.connection.name = opened.name;
+    if (target.device == Device::console) {
+        unit.connection.in_handle = console_input_unit().connection.in_handle;
+        unit.connection.out_handle = console_output_unit().connection.out_handle;
     } else {
-        unit->connection.in_handle = opened.handle;
-        unit->connection.out_handle = opened.handle;
+        unit.connection.in_handle = opened.handle.handle;
+        unit.connection.out_handle = opened.handle.handle;
     }
-    unit->connection.kind = kind;
-    unit->positioned_for_writing = opened.created;
-    unit->connection.delete_on_close = chosen.scratch;
-    unit->connection.default_close = chosen.scratch ? CloseStatus::remove : CloseStatus::keep;
-    unit->connection.recl = settings.recl;
-    unit->connection.action = opened.action;
-    unit->connection.share = settings.share;
-    change_settings(*unit, settings);
+    unit.connection.kind = target.kind;
+    unit.positioned_for_writing = opened.handle.created;
+    unit.connection.delete_on_close = target.scratch;
+    unit.connection.default_close = target.scratch ? CloseStatus::remove : CloseStatus::keep;
+    unit.connection.recl = settings.recl;
+    unit.connection.action = opened.handle.action;
+    unit.connection.share = settings.share;
+    change_settings(unit, settings);
 
-    if (settings.at_end && device == Device::none) {
-        long long size = plat::file_size(opened.handle);
-        if (size > 0 && plat::seek_to(opened.handle, size)) {
-            unit->buffer.file_offset = size;
-            unit->buffer.whole_records_end = size;
-            unit->positioned_for_writing = true;
+    if (settings.at_end && target.device == Device::none) {
+        long long size = plat::file_size(opened.handle.handle);
+        if (size > 0 && plat::seek_to(opened.handle.handle, size)) {
+            unit.buffer.file_offset = size;
+            unit.buffer.whole_records_end = size;
+            unit.positioned_for_writing = true;
         }
     }
-    put_in_slot(slot, std::move(unit));
+    put_in_slot(opened.slot, std::move(opened.unit));
+}
+
+// The open statement's work, step by step.
+OpenResult connect(int number, const OpenSpecifiers& specifiers) {
+    OpenResult result;
+    if (specifiers.file.present()) result.name = file_name_from_text(specifiers.file.text, specifiers.file.length);
+    try {
+        const ResolvedOpen resolved = resolve_open_specifiers(specifiers);
+        if (resolved.error) fail(resolved.error);
+        const OpenSettings& settings = resolved.settings;
+        Unit* current = find_connected(number);
+        if (!specifiers.file.present() && current) {
+            // No name: the unit's own connection, with new settings.
+            result.name = current->connection.name;
+            const bool other_kind = settings.kind != current->connection.kind;
+            if (other_kind && current->connection.kind != UnitKind::console) fail(msg::different_connection_kind);
+            change_settings(*current, settings);
+            return result;
+        }
+        const Target target = resolve_name(number, settings, result.name);
+        result.name = target.name;
+        if (current && same_connection(*current, target.device, target.identity)) {
+            reuse(*current, target, settings);
+            return result;
+        }
+        if (current) {
+            std::string current_name = current->connection.name;  // the record goes with the close
+            if (int error = close_current(number, *current)) return {error, {}, std::move(current_name)};
+        }
+        OpenedUnit opened = open_target(target, settings);
+        result.name = opened.name;
+        install(number, target, std::move(opened), settings);
+    } catch (const IoFailure& failure) {
+        result.error = failure.message_number;
+        result.reason = failure.detail;
+    }
+    return result;
 }
 
 }  // namespace
 
 int open_unit(int number, const OpenSpecifiers& specifiers, int flags) {
     if (number < -32767 || number > 32767) return msg::bad_unit_number;
-    std::string reported;
-    int error = 0;
-    std::string reason;
-    try {
-        connect(number, specifiers, reported);
-    } catch (const IoFailure& failure) {
-        error = failure.message_number;
-        reason = failure.detail;
-    }
-    if (error == 0 || (flags & return_errors_flag)) return error;
+    const OpenResult result = connect(number, specifiers);
+    if (result.error == 0 || (flags & return_errors_flag)) return result.error;
     // The file in the user's terms: its name as given, and why the system
     // refused it when it said so.
-    std::string detail = ": \"" + reported + "\"";
-    if (!reason.empty()) detail += " (" + reason + ")";
-    rt::raise_error(error, rt::Kind::open, reported, detail);
+    std::string detail = ": \"" + result.name + "\"";
+    if (!result.reason.empty()) detail += " (" + result.reason + ")";
+    rt::raise_error(result.error, rt::Kind::open, result.name, detail);
 }
-
 
 }  // namespace io

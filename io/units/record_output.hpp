@@ -8,6 +8,16 @@
 
 namespace io {
 
+// The unit's buffer as room to write into: `reserve_bytes` gives the write
+// position when at least `count` bytes fit before the buffer is full (null
+// otherwise; nothing is passed to the file), and `commit_bytes` counts the
+// bytes written there.
+inline char* reserve_bytes(Unit& unit, std::size_t count) {
+    const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
+    return count <= room ? unit.buffer.bytes.get() + unit.buffer.position : nullptr;
+}
+inline void commit_bytes(Unit& unit, std::size_t count) { unit.buffer.position += static_cast<int>(count); }
+
 // Output through the unit's buffer; a full buffer is passed to the file.
 // Failures throw IoFailure (6422 no space, 6421 access refused, 6423 other).
 void put_bytes(Unit& unit, const char* bytes, std::size_t count);

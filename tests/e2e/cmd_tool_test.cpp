@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/files.hpp"
 #include "support/run_program.hpp"
 
 namespace {
@@ -36,12 +37,7 @@ struct ToolResult {
     std::string err;
 };
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test_files::read_file;
 
 std::string drain(int fd) {
     std::string bytes;

@@ -23,6 +23,7 @@
 #include <string>
 
 #include "io/format/edit.hpp"
+#include "support/decimal_digits.hpp"
 #include "support/exact_reference.hpp"
 
 namespace {

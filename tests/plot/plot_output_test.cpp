@@ -9,6 +9,8 @@
 #include <sys/sysmacros.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "plot_support.hpp"
 #include "support/run_program.hpp"
@@ -41,7 +43,9 @@ TEST(PlotOutput, FifosDevicesAndStandardOutputAreWrittenAsTheyAre) {
     const std::string fifo = p.dir + "/out.fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const pid_t plot = plot_test::start_plot({"a.bis.txt", "-o", "out.fifo"}, p.dir);
-    EXPECT_EQ(e2e::read_file(fifo), p.a);
+    // The platform's calls refuse a FIFO, by design: an ordinary stream reads it.
+    std::ifstream reader(fifo, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), p.a);
     EXPECT_EQ(plot_test::finish_command(plot), 0);
     EXPECT_TRUE(is_kind(fifo, S_IFIFO));
 

@@ -166,13 +166,6 @@ std::string make_temp_dir() {
 }
 
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 bool file_exists(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;

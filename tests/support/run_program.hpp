@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/files.hpp"
+
 namespace e2e {
 
 struct RunOptions {
@@ -49,7 +51,7 @@ RunResult run_program(const RunOptions& options);
 RunResult run_on_terminal(const RunOptions& options);
 
 std::string make_temp_dir();
-std::string read_file(const std::string& path);
+using test_files::read_file;
 bool file_exists(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 

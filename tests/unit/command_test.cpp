@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "io/chars/array.hpp"
+#include "support/files.hpp"
 
 namespace {
 
@@ -22,12 +23,7 @@ std::string padded(std::string text, std::size_t length) {
     return text;
 }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test_files::read_file;
 
 void write_file(const fs::path& path, const std::string& bytes, fs::perms perms) {
     std::ofstream(path, std::ios::binary) << bytes;

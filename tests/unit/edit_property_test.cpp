@@ -2,6 +2,7 @@
 // reference: the decimal expansion of the double by big-integer arithmetic,
 // then the two roundings digit by digit.
 #include "io/format/edit.hpp"
+#include "support/decimal_digits.hpp"
 #include "support/exact_reference.hpp"
 
 #include <gtest/gtest.h>

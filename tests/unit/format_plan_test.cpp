@@ -26,37 +26,14 @@
 #include "io/units/unit.hpp"
 #include "subrotinas/relatorio.hpp"
 #include "support/format_statement_input.hpp"
-#include "unit/platform_files.hpp"
+#include "support/file_unit.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using format_input::Item;
 
-// A formatted sequential unit on a new temporary file, with the buffer of a
-// report unit.
-class FileUnit {
-public:
-    FileUnit() {
-        unit.connection.name = file_.path();
-        unit.connection.kind = io::UnitKind::formatted_sequential;
-        unit.connection.out_handle = file_.handle();
-        unit.buffer.bytes = std::make_unique<char[]>(io::file_buffer_size);
-        unit.buffer.size = io::file_buffer_size;
-        unit.positioned_for_writing = true;
-    }
-
-    std::string contents() {
-        io::flush_buffer(unit);
-        return unit_files::read_whole(file_.path());
-    }
-
-private:
-    unit_files::ScratchFile file_;  // outlives the unit that writes to it
-
-public:
-    io::Unit unit;
-};
+using test_files::FileUnit;
 
 enum class Path { plan_when_possible, interpreter };
 
@@ -77,22 +54,30 @@ struct Statement {
 Written write_all(const std::vector<Statement>& statements, Path path, bool non_advancing) {
     FileUnit file;
     Written written;
-    // One compiled format per text, kept as the statement layer keeps it.
-    std::vector<std::pair<std::string, io::CompiledFormat>> formats;
+    // One compiled format per text, with its plans, kept as the statement
+    // layer keeps them.
+    struct Compiled {
+        std::string text;
+        io::CompiledFormat format;
+        io::FormatPlans plans;
+    };
+    std::vector<Compiled> formats;
     io::QueuedItems items;
     for (const Statement& statement : statements) {
         auto known = std::find_if(formats.begin(), formats.end(),
-                                  [&](const auto& f) { return f.first == statement.format; });
+                                  [&](const auto& f) { return f.text == statement.format; });
         if (known == formats.end()) {
-            formats.emplace_back(statement.format, io::CompiledFormat{});
+            formats.push_back({statement.format, {}, {}});
             known = std::prev(formats.end());
-            io::compile_format(statement.format.data(), static_cast<int>(statement.format.size()), known->second);
+            io::compile_format(statement.format.data(), static_cast<int>(statement.format.size()), known->format);
         }
         format_input::queue(statement.items, items);
         try {
             if (path == Path::interpreter) {
-                io::interpret_format(file.unit, known->second, items, non_advancing);
-            } else if (io::format_write(file.unit, known->second, items, non_advancing) == io::WritePath::planned) {
+                io::interpret_format(file.unit, known->format, items, non_advancing);
+            } else if (io::format_write(file.unit, known->format,
+                                        known->plans.plan_for(known->format, items, non_advancing), items,
+                                        non_advancing) == io::WritePath::planned) {
                 ++written.planned;
             }
         } catch (const io::IoFailure& failure) {
@@ -125,11 +110,6 @@ int expect_same(const std::vector<Statement>& statements, bool non_advancing, co
     return planned.planned;
 }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Each corpus statement written 41 times over, so that its records meet
 // the end of the unit's buffer at many different places, with and without
 // non-advancing output.
@@ -138,7 +118,7 @@ TEST(FormatPlan, EveryCorpusStatementWritesWhatTheInterpreterWrites) {
     int inputs = 0;
     int planned_inputs = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(corpus)) {
-        const std::optional<format_input::Statement> decoded = format_input::decode(read_file(entry.path()));
+        const std::optional<format_input::Statement> decoded = format_input::decode(test_files::read_file(entry.path().string()));
         if (!decoded) continue;
         ++inputs;
         const std::vector<Statement> statements(41, Statement{decoded->format, decoded->items});
@@ -249,12 +229,14 @@ TEST(FormatPlan, ReportFormatsWithManyValuesWriteWhatTheInterpreterWrites) {
 TEST(FormatPlan, StatementsAPlanCannotStandForAreInterpreted) {
     FileUnit file;
     io::CompiledFormat format;
+    io::FormatPlans plans;
     io::QueuedItems items;
     const auto write = [&](const char* text, const std::vector<Item>& list) {
         io::compile_format(text, -1, format);
+        plans.clear();
         format_input::queue(list, items);
         try {
-            return io::format_write(file.unit, format, items, false);
+            return io::format_write(file.unit, format, plans.plan_for(format, items, false), items, false);
         } catch (const io::IoFailure&) {
             return io::WritePath::interpreted;
         }

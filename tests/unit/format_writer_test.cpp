@@ -15,42 +15,13 @@
 #include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/record_output.hpp"
-#include "unit/platform_files.hpp"
+#include "support/file_unit.hpp"
 
 namespace {
 
 constexpr const char* crlf = "\r\n";
 
-// A formatted sequential unit on a new temporary file.
-class FileUnit {
-public:
-    static constexpr int small_buffer = 1024;
-
-    FileUnit() {
-        unit.number = 5;
-        unit.connection.name = file_.path();
-        unit.connection.kind = io::UnitKind::formatted_sequential;
-        unit.connection.in_handle = file_.handle();
-        unit.connection.out_handle = file_.handle();
-        // A small buffer, so that long records cross its end.
-        unit.buffer.bytes = std::make_unique<char[]>(small_buffer);
-        unit.buffer.size = small_buffer;
-        unit.positioned_for_writing = true;
-    }
-
-    // Everything written so far, after passing the buffer to the file.
-    std::string contents() {
-        io::flush_buffer(unit);
-        return unit_files::read_whole(file_.path());
-    }
-    void preload(const std::string& bytes) { ASSERT_TRUE(unit_files::write_at_start(file_.path(), bytes)); }
-
-private:
-    unit_files::ScratchFile file_;  // outlives the unit that writes to it
-
-public:
-    io::Unit unit;
-};
+using test_files::FileUnit;
 
 // One output statement: the format and the queued items.
 class Statement {
@@ -79,7 +50,8 @@ public:
     void perform(io::Unit& unit) {
         io::CompiledFormat format;
         io::compile_format(text_.c_str(), -1, format);
-        io::format_write(unit, format, items_, non_advancing_);
+        io::FormatPlans plans;
+        io::format_write(unit, format, plans.plan_for(format, items_, non_advancing_), items_, non_advancing_);
     }
 
 private:
@@ -437,7 +409,7 @@ TEST(FormatWriterErrors, StatementAfterAFailureContinuesTheOpenRecord) {
 
 TEST(FormatWriterConnection, FirstWriteCutsAnExistingFile) {
     FileUnit file;
-    file.preload("an older and much longer content\r\n");
+    ASSERT_TRUE(file.preload("an older and much longer content\r\n"));
     file.unit.positioned_for_writing = false;
     Statement("('new')").perform(file.unit);
     EXPECT_TRUE(file.unit.positioned_for_writing);
@@ -445,7 +417,7 @@ TEST(FormatWriterConnection, FirstWriteCutsAnExistingFile) {
 }
 
 TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
-    unit_files::ScratchFile output;
+    test_files::ScratchFile output;
     io::Unit console;
     console.connection.name = "CON";
     console.connection.kind = io::UnitKind::console;
@@ -457,7 +429,7 @@ TEST(FormatWriterConsole, RecordsGoOutAsConsoleRecords) {
     // of a record is written before the next one.
     Statement("(' one',/,' two')").perform(console);
     EXPECT_TRUE(console.record_written);
-    EXPECT_EQ(unit_files::read_whole(output.path()), std::string("one") + crlf + "two");
+    EXPECT_EQ(test_files::read_file(output.path()), std::string("one") + crlf + "two");
 }
 
 }  // namespace

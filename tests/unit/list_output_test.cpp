@@ -9,7 +9,7 @@
 #include "io/units/console.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
-#include "unit/platform_files.hpp"
+#include "support/files.hpp"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
 
     // The bytes written since the last call.
     std::string written() {
-        const std::string bytes = unit_files::read_whole(output_.path());
+        const std::string bytes = test_files::read_file(output_.path());
         const std::string fresh = bytes.substr(std::min(seen_, bytes.size()));
         seen_ = bytes.size();
         return fresh;
@@ -37,7 +37,7 @@ protected:
         io::end_write();
     }
 
-    unit_files::ScratchFile output_;  // stands in for standard output
+    test_files::ScratchFile output_;  // stands in for standard output
     std::size_t seen_ = 0;
 };
 

@@ -30,6 +30,7 @@
 #include "io/units/open.hpp"
 #include "io/units/close.hpp"
 #include "platform/console.hpp"
+#include "support/files.hpp"
 
 namespace {
 
@@ -39,12 +40,7 @@ using namespace std::string_literals;
 constexpr int report_unit = 5;
 constexpr uid_t nobody = 65534;
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using test_files::read_file;
 
 void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 

@@ -1,15 +1,15 @@
 #pragma once
-// Files for unit tests, through the platform's own calls, so that the tests
+// Files for the tests, through the platform's own calls, so that the tests
 // run wherever the program does.
 #include <string>
 
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 
-namespace unit_files {
+namespace test_files {
 
 // The whole content of a file, read through a handle of its own.
-inline std::string read_whole(const std::string& path) {
+inline std::string read_file(const std::string& path) {
     const plat::OpenedFile file = plat::open_file(path.c_str(), plat::Creation::open_existing, plat::FileAccess::read);
     std::string bytes;
     if (file.handle < 0) return bytes;
@@ -48,4 +48,4 @@ private:
     int handle_;
 };
 
-}  // namespace unit_files
+}  // namespace test_files
