@@ -1,4 +1,5 @@
 #include "io/format/decimal.hpp"
+#include "io/format/scientific_text.hpp"
 
 #include <algorithm>
 #include <array>
@@ -92,11 +93,11 @@ bool may_be_exact_tie(std::uint64_t bits) {
     constexpr int exact_precision = 33;
     char buf[exact_precision + 16];
     const int precision = may_be_exact_tie(bits) ? exact_precision : correct_precision;
-    const auto result = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, precision);
+    const char* end = scientific_text(buf, buf + sizeof buf, magnitude, precision);
     // buf: d '.' digits 'e' sign exponent
     digits[0] = buf[0];
     std::memcpy(digits + 1, buf + 2, conversion_digits - 1);
-    int exponent = parse_exponent(buf + precision + 3, result.ptr) + 1;
+    int exponent = parse_exponent(buf + precision + 3, end) + 1;
     if (precision == exact_precision && buf[conversion_digits + 1] >= '5' &&
         !increment_digits(digits, conversion_digits)) {
         digits[0] = '1';

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <span>
 
+#include "number_text.hpp"
 #include "text.hpp"
 
 namespace plot {
@@ -236,10 +237,7 @@ std::optional<double> parse_real_field(std::string_view field) {
     for (char c : text.substr(0, 17)) buffer[n++] = c;
     buffer[n++] = 'e';
     for (char c : exponent) buffer[n++] = c;
-    double value = 0;
-    const auto [end, status] = std::from_chars(buffer.data(), buffer.data() + n, value, std::chars_format::scientific);
-    if (status != std::errc{} || end != buffer.data() + n || !std::isfinite(value)) return std::nullopt;
-    return value;
+    return read_scientific(std::string_view(buffer.data(), n));
 }
 
 CountField parse_count_field(std::string_view field) {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
 
 #include "convergence.hpp"
+#include "number_text.hpp"
 #include "text.hpp"
 
 namespace plot {
@@ -55,26 +55,18 @@ struct Scale {
 };
 
 std::string number(double v, int decimals) {
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::fixed, decimals);
-    std::string text(buffer.data(), result.ptr);
+    std::string text = fixed_text(v, decimals);
     if (text.find_first_not_of("-0.") == std::string::npos && text.front() == '-') text.erase(0, 1);
     return text;
 }
 
 std::string px(double v) { return number(v, 1); }
 
-std::string shortest(double v) {
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v);
-    return std::string(buffer.data(), result.ptr);
-}
+std::string shortest(double v) { return shortest_text(v); }
 
 std::string three_digits(double v) {
     if (v == 0) return "0";
-    std::array<char, 64> buffer{};
-    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::scientific, 2);
-    return std::string(buffer.data(), result.ptr);
+    return scientific_text(v, 2);
 }
 
 int decimals_for(double step) { return std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9))); }
