@@ -1,0 +1,9 @@
+# The end-to-end suite against the web program under node: every run starts
+# RAIZES_E2E_PROGRAM, the start-up script of raizes.js, as the Linux program
+# is started, and the tests compare the same bytes.
+target_compile_definitions(raizes_test_support PUBLIC RAIZES_BINARY="${RAIZES_E2E_PROGRAM}")
+set(e2e_properties TIMEOUT 900)
+
+# The Linux stand-in command processor and the installed Linux program are
+# not the web program's.
+set(e2e_filter "-CmdTool.*:Installed.*")
