@@ -3,12 +3,18 @@
 // own in a browser. A call that must wait (the page's console and viewer)
 // gets a promise from the host; the program then sleeps until it settles.
 mergeInto(LibraryManager.library, {
+  // Runs `work`, the host's side of a call. When the host answers with a
+  // promise, the program sleeps until it settles, and the call returns its
+  // value as the program runs on. That happens by running the program's
+  // code again up to this call, which must then not redo the work.
   $raizesSettled__deps: ['$Asyncify'],
-  $raizesSettled: function(value, failed) {
+  $raizesSettled: function(work, failed) {
+    if (Asyncify.state !== Asyncify.State.Normal) return Asyncify.handleSleep(function() {});
+    var value = work();
     if (!value || typeof value.then !== 'function') return value;
     return Asyncify.handleSleep(function(wakeUp) {
-      // The program may end while it runs again: its end unwinds the
-      // stack by throwing 'unwind', which is no error.
+      // The program may end while it runs on: its end unwinds the stack by
+      // throwing 'unwind', which is no error.
       var resume = function(result) {
         try {
           wakeUp(result);
@@ -32,15 +38,17 @@ mergeInto(LibraryManager.library, {
 
   raizes_host_read__deps: ['$raizesSettled'],
   raizes_host_read: function(handle, buffer, size) {
-    return raizesSettled(Module['raizesHost'].read(handle, size, function(bytes) {
-      HEAPU8.set(bytes, buffer);
-      return bytes.length;
-    }), -5);
+    return raizesSettled(function() {
+      return Module['raizesHost'].read(handle, size, function(bytes) {
+        HEAPU8.set(bytes, buffer);
+        return bytes.length;
+      });
+    }, -5);
   },
 
   raizes_host_write__deps: ['$raizesSettled'],
   raizes_host_write: function(handle, bytes, size) {
-    return raizesSettled(Module['raizesHost'].write(handle, HEAPU8.slice(bytes, bytes + size)), -5);
+    return raizesSettled(function() { return Module['raizesHost'].write(handle, HEAPU8.slice(bytes, bytes + size)); }, -5);
   },
 
   raizes_host_close: function(handle) { Module['raizesHost'].close(handle); },
@@ -101,5 +109,5 @@ mergeInto(LibraryManager.library, {
   },
 
   raizes_host_wait__deps: ['$raizesSettled'],
-  raizes_host_wait: function(id) { return raizesSettled(Module['raizesHost'].wait(id), -1); },
+  raizes_host_wait: function(id) { return raizesSettled(function() { return Module['raizesHost'].wait(id); }, -1); },
 });

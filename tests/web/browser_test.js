@@ -15,7 +15,7 @@ const path = require('path');
 const { spawnSync } = require('child_process');
 
 const [site, npmFolder, linuxProgram, outFolder] = process.argv.slice(2);
-const puppeteer = require(path.join(npmFolder, 'node_modules', 'puppeteer-core'));
+const puppeteer = require(path.resolve(npmFolder, 'node_modules', 'puppeteer-core'));
 const chromium = process.env.RAIZES_CHROMIUM || '/usr/bin/chromium';
 
 const answers = ['1', 'raiz', '12 16', '0.1', '10'];
@@ -44,7 +44,7 @@ function check(condition, what) {
 // The Linux program's report for the same dialogue.
 function linuxReport() {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'raizes-browser-linux-'));
-  spawnSync(linuxProgram, [], { cwd: folder, input: answers.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
+  spawnSync(path.resolve(linuxProgram), [], { cwd: folder, input: answers.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
   const report = fs.readFileSync(path.join(folder, 'raiz.bis.txt'));
   fs.rmSync(folder, { recursive: true, force: true });
   return report;
