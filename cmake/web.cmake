@@ -15,35 +15,36 @@ set(web_page ${CMAKE_SOURCE_DIR}/web)
 find_program(RAIZES_NODE node REQUIRED)
 find_program(RAIZES_NPM npm REQUIRED)
 
+# Both are modules that a page or node instantiates, one file each, whose
+# memory may grow to 2 GiB.
+set(web_module_options -sMODULARIZE=1 -sSINGLE_FILE=1 -sENVIRONMENT=web,node -sALLOW_MEMORY_GROWTH=1
+    -sMAXIMUM_MEMORY=2GB)
+
 target_link_options(raizes PRIVATE
+  ${web_module_options}
+  -sEXPORT_NAME=Raizes
   --js-library=${web_host}/host.js
   --pre-js=${web_host}/node_host.js
-  -sMODULARIZE=1
-  -sEXPORT_NAME=Raizes
-  -sSINGLE_FILE=1
-  -sENVIRONMENT=web,node
   -sFILESYSTEM=0
-  -sALLOW_MEMORY_GROWTH=1
-  -sMAXIMUM_MEMORY=2GB
   -sASYNCIFY=1
   "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_write','raizes_host_wait']"
   -sASYNCIFY_STACK_SIZE=65536)
 set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host}/host.js ${web_host}/node_host.js)
 
+# raizes-plot keeps its files in Emscripten's file system in memory, where
+# the page puts the reports before it calls main.
 target_link_options(raizes-plot PRIVATE
-  -sMODULARIZE=1
+  ${web_module_options}
   -sEXPORT_NAME=RaizesPlot
-  -sSINGLE_FILE=1
-  -sENVIRONMENT=web,node
   -sFORCE_FILESYSTEM=1
-  -sALLOW_MEMORY_GROWTH=1
-  -sMAXIMUM_MEMORY=2GB
   -sINVOKE_RUN=0
   "-sEXPORTED_RUNTIME_METHODS=['FS','callMain']")
 
-# `raizes` runs the program under node with the command line it is given.
+# `raizes` runs the program under node with the command line it is given
+# (RAIZES_WEB_PROGRAM names another build of it, for the tests).
 file(WRITE ${CMAKE_BINARY_DIR}/raizes
-  "#!/usr/bin/env node\n// The web program under node.\nrequire(__dirname + '/raizes.js')();\n")
+  "#!/usr/bin/env node\n// The web program under node.\n"
+  "require(process.env.RAIZES_WEB_PROGRAM || __dirname + '/raizes.js')();\n")
 file(CHMOD ${CMAKE_BINARY_DIR}/raizes PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
      GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 

@@ -30,3 +30,17 @@ add_test(NAME web.page_in_a_browser
          COMMAND ${RAIZES_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/browser_test.js ${CMAKE_BINARY_DIR}/site
                  ${CMAKE_BINARY_DIR}/npm ${host_e2e}/raizes ${CMAKE_BINARY_DIR})
 set_tests_properties(web.page_in_a_browser PROPERTIES TIMEOUT 300 ENVIRONMENT RAIZES_CHROMIUM=${RAIZES_CHROMIUM})
+
+# The exponential and the power of this build's C library against the Linux
+# program's: the whole end-to-end suite runs again with a web program that
+# records every call (math_log.cpp), and each recorded result must have the
+# bits that this machine's C library gives for the same arguments.
+add_executable(raizes-math-log ${CMAKE_SOURCE_DIR}/principal/main.cpp ${CMAKE_CURRENT_SOURCE_DIR}/web/math_log.cpp)
+target_link_libraries(raizes-math-log PRIVATE raizes_principal)
+get_target_property(web_program_options raizes LINK_OPTIONS)
+target_link_options(raizes-math-log PRIVATE ${web_program_options} -Wl,--wrap=exp -Wl,--wrap=pow)
+add_dependencies(host_e2e raizes-math-log)
+add_test(NAME web.exp_and_pow_bits
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web/math_bits.sh ${host_e2e} $<TARGET_FILE:raizes-math-log>
+                 ${CMAKE_BINARY_DIR}/math-calls.bin)
+set_tests_properties(web.exp_and_pow_bits PROPERTIES TIMEOUT 900)

@@ -6,7 +6,7 @@
 // is closed, the downloaded report (the Linux program's bytes for the same
 // dialogue) and the picture must appear. A second run with a letter for a
 // number must end with the run-time error report. A screenshot of the page
-// is left in OUT_FOLDER.
+// is left in OUT_FOLDER. From the server, a run of a million rows follows.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -42,10 +42,10 @@ function check(condition, what) {
 }
 
 // The Linux program's report for the same dialogue.
-function linuxReport() {
+function linuxReport(dialogue, name) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'raizes-browser-linux-'));
-  spawnSync(path.resolve(linuxProgram), [], { cwd: folder, input: answers.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
-  const report = fs.readFileSync(path.join(folder, 'raiz.bis.txt'));
+  spawnSync(path.resolve(linuxProgram), [], { cwd: folder, input: dialogue.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
+  const report = fs.readFileSync(path.join(folder, name));
   fs.rmSync(folder, { recursive: true, force: true });
   return report;
 }
@@ -102,7 +102,9 @@ async function downloaded(folder, name, seconds = 30) {
   return null;
 }
 
-async function session(browser, url, expected, screenshot) {
+const longAnswers = ['1', 'longa', '16 20', '0', '1000000'];
+
+async function session(browser, url, expected, screenshot, long) {
   console.log('-- ' + url);
   const page = await browser.newPage();
   await page.setViewport({ width: 1100, height: 1400 });
@@ -153,13 +155,60 @@ async function session(browser, url, expected, screenshot) {
   const state = await page.evaluate(() => window.raizesPage.state.status);
   check(state === 1, 'the run ends with exit status 1 (' + state + ')');
 
+  if (long) await longRuns(page, downloads, long);
+
   check(errors.length === 0, 'no error in the page' + (errors.length ? ': ' + errors.join('; ') : ''));
   fs.rmSync(downloads, { recursive: true, force: true });
   await page.close();
 }
 
+// A run of a million rows: the page answers all along (the longest pause
+// between two ticks of a timer is measured), the viewer opens on it, and
+// its download has the Linux program's bytes. Then a run whose iterates
+// cannot have memory ends with the allocation error.
+async function longRuns(page, downloads, expected) {
+  await page.click('#run-again');
+  await page.evaluate(() => {
+    window.longestPause = 0;
+    let last = performance.now();
+    window.ticker = setInterval(() => {
+      const now = performance.now();
+      window.longestPause = Math.max(window.longestPause, now - last);
+      last = now;
+    }, 20);
+  });
+  const started = Date.now();
+  for (const line of longAnswers) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 300));
+  }
+  await page.waitForSelector('#viewer:not(.hidden)', { timeout: 240000 }).catch(() => {});
+  const seconds = (Date.now() - started) / 1000;
+  const pause = await page.evaluate(() => window.longestPause);
+  check(pause < 1000, 'during the million-row run the page answered at least every second (longest pause '
+        + Math.round(pause) + ' ms, the run and the viewer took ' + seconds.toFixed(1) + ' s)');
+  const position = await page.$eval('#viewer-position', (e) => e.textContent).catch(() => '');
+  check(/of 1,?000,?01\d/.test(position.replace(/\u2013/g, '-')) || /of 10000\d\d/.test(position),
+        'the viewer shows the long report a page at a time: ' + position);
+  await page.click('#viewer-download');
+  const bytes = await downloaded(downloads, 'longa.bis.txt', 120);
+  check(bytes !== null && Buffer.compare(bytes, expected) === 0,
+        'the million-row report downloads with the Linux program\'s bytes (' + (bytes ? bytes.length : 0) + ' bytes)');
+  await page.click('#viewer-close');
+  await page.waitForFunction(() => window.raizesPage.state.status === 0, { timeout: 60000 }).catch(() => {});
+  await page.evaluate(() => clearInterval(window.ticker));
+
+  await page.click('#run-again');
+  for (const line of ['1', 'enorme', '16 20', '0', '300000000']) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  check(await waitForScreen(page, 'run-time error F6772'), 'a run too large for the memory ends with the allocation error');
+}
+
 (async () => {
-  const expected = linuxReport();
+  const expected = linuxReport(answers, 'raiz.bis.txt');
+  const long = linuxReport(longAnswers, 'longa.bis.txt');
   const server = await serve(path.resolve(site));
   const browser = await puppeteer.launch({
     executablePath: chromium,
@@ -168,8 +217,8 @@ async function session(browser, url, expected, screenshot) {
   });
   try {
     await session(browser, 'http://127.0.0.1:' + server.address().port + '/', expected,
-                  path.join(outFolder, 'web-page.png'));
-    await session(browser, 'file://' + path.resolve(site, 'index.html'), expected, null);
+                  path.join(outFolder, 'web-page.png'), long);
+    await session(browser, 'file://' + path.resolve(site, 'index.html'), expected, null, null);
   } finally {
     await browser.close();
     server.close();
