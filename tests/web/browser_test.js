@@ -156,10 +156,33 @@ async function session(browser, url, expected, screenshot, long) {
   check(state === 1, 'the run ends with exit status 1 (' + state + ')');
 
   if (long) await longRuns(page, downloads, long);
+  else await twoRunsInOnePicture(page);
 
   check(errors.length === 0, 'no error in the page' + (errors.length ? ': ' + errors.join('; ') : ''));
   fs.rmSync(downloads, { recursive: true, force: true });
   await page.close();
+}
+
+// A false position run after the bisection; both reports chosen give one
+// picture of both runs.
+async function twoRunsInOnePicture(page) {
+  await page.click('#run-again');
+  for (const line of ['2', 'outra', '12 16', '0.1', '10']) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  await page.waitForSelector('#viewer:not(.hidden)', { timeout: 30000 }).catch(() => {});
+  await page.click('#viewer-close');
+  await page.waitForFunction(() => window.raizesPage.state.status === 0, { timeout: 30000 }).catch(() => {});
+  await page.evaluate(() => {
+    for (const box of document.querySelectorAll('#reports input')) box.checked = true;
+  });
+  await page.click('#draw');
+  const drawn = await page.waitForFunction(() => {
+    const image = document.querySelector('#picture img');
+    return image && image.alt === 'Convergence of raiz.bis.txt, outra.fp.txt' && image.naturalWidth > 0;
+  }, { timeout: 30000 }).then(() => true, () => false);
+  check(drawn, 'the chosen runs are drawn on one picture');
 }
 
 // A run of a million rows: the page answers all along (the longest pause

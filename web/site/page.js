@@ -372,7 +372,8 @@
   // ----------------------------------------------------------------------
   // One run of the program: a fresh instance with the page as its host.
   var folder = new Folder();
-  var terminal = new Terminal({ cursorBlink: true, scrollback: 5000, fontSize: 14, convertEol: false,
+  var terminal = new Terminal({ cursorBlink: true, scrollback: 5000, convertEol: false,
+                                fontSize: window.innerWidth < 600 ? 12 : 14,
                                 theme: { background: '#1e1e1e' } });
   var fit = new FitAddon.FitAddon();
   terminal.loadAddon(fit);
@@ -477,9 +478,8 @@
     runState.textContent = 'Running: answer the questions below.';
     console_.onInterrupt = function() { run.end(130, 'Ended by Ctrl+C.'); };
     terminal.focus();
-    Raizes({ raizesHost: run.host(), print: function() {}, printErr: function() {} }).catch(function(error) {
-      run.end(-1, 'The program failed: ' + error);
-    });
+    var failed = function(error) { run.end(-1, 'The program failed: ' + error); };
+    Raizes({ raizesHost: run.host(), print: function() {}, printErr: function() {}, onAbort: failed }).catch(failed);
   }
 
   runAgain.addEventListener('click', startRun);
