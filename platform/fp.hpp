@@ -13,6 +13,15 @@ enum FpTrapCode : int {
     fp_trap_inexact = 134,
 };
 
+// Whether the processor itself stops at a trapped operation and hands it to
+// the trap handler. WebAssembly has no floating-point exceptions at all:
+// there the code that computes a result must judge it.
+#if defined(__wasm__)
+inline constexpr bool fp_traps_delivered = false;
+#else
+inline constexpr bool fp_traps_delivered = true;
+#endif
+
 // Receives every trapped floating-point operation. If it returns, the program
 // resumes at the trapped operation with every floating-point exception masked
 // and no flag raised, so the operation completes with its default IEEE result

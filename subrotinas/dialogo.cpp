@@ -18,16 +18,16 @@ void le_inteiro(std::int32_t& valor) {
     io::end_read();
 }
 
-void le_real(double& valor) {
+void le_real(rt::real& valor) {
     io::begin_read(io::default_input_unit);
-    io::read_real8_item(valor);
+    io::read_real8_item(rt::stored_double(valor));
     io::end_read();
 }
 
-void le_reais(double& primeiro, double& segundo) {
+void le_reais(rt::real& primeiro, rt::real& segundo) {
     io::begin_read(io::default_input_unit);
-    io::read_real8_item(primeiro);
-    io::read_real8_item(segundo);
+    io::read_real8_item(rt::stored_double(primeiro));
+    io::read_real8_item(rt::stored_double(segundo));
     io::end_read();
 }
 
@@ -37,7 +37,7 @@ void le_texto(char* texto, int comprimento) {
     io::end_read();
 }
 
-void pergunta_tolerancia(double& tol) {
+void pergunta_tolerancia(rt::real& tol) {
     escreve("Informe a tolerancia admitida");
     le_real(tol);
 }

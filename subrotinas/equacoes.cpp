@@ -15,38 +15,38 @@ constexpr double B = 40.0;
 constexpr double two = 2.0;
 }  // namespace
 
-double f(const double& x) {
-    double t = x * k;
+rt::real f(const rt::real& x) {
+    rt::real t = x * k;
     t = -t;
-    const double e = rt::rt_exp(t);
-    double u = one - e;
+    const rt::real e = rt::rt_exp(t);
+    rt::real u = one - e;
     u = u * A;
     u = u / x;
     return u - B;
 }
 
-double g(const double& x) {
-    double t = x * k;
+rt::real g(const rt::real& x) {
+    rt::real t = x * k;
     t = -t;
-    const double e = rt::rt_exp(t);
-    double u = one - e;
+    const rt::real e = rt::rt_exp(t);
+    rt::real u = one - e;
     u = u * A;
     return u / B;
 }
 
-double df(const double& x) {
-    double t = x * k;
+rt::real df(const rt::real& x) {
+    rt::real t = x * k;
     t = -t;
-    const double e = rt::rt_exp(t);
-    double u = one - e;
+    const rt::real e = rt::rt_exp(t);
+    rt::real u = one - e;
     u = u * A;
-    const double s = rt::rt_pow(x, two);
-    double v = u / s;
+    const rt::real s = rt::rt_pow(x, two);
+    rt::real v = u / s;
     v = -v;
-    double t2 = x * k;
+    rt::real t2 = x * k;
     t2 = -t2;
-    const double e2 = rt::rt_exp(t2);
-    double w = e2 * k;
+    const rt::real e2 = rt::rt_exp(t2);
+    rt::real w = e2 * k;
     w = w * A;
     w = w / x;
     return v + w;

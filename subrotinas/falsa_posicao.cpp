@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
 #include "subrotinas/equacoes.hpp"
 #include "subrotinas/iterados.hpp"
@@ -13,20 +14,20 @@ namespace {
 
 // The end points and f at them: `p1` is always the newer one.
 struct Extremos {
-    double p0, p1, q0, q1;
+    rt::real p0, p1, q0, q1;
 
     // The zero of the straight line through both ends, in this order of
     // operations.
-    double novo_iterado() const {
-        double d = p1 - p0;
+    rt::real novo_iterado() const {
+        rt::real d = p1 - p0;
         d = d * q1;
-        double e = q1 - q0;
+        rt::real e = q1 - q0;
         d = d / e;
         return p1 - d;
     }
 
-    void atualiza(double iterado) {
-        const double q = f(iterado);
+    void atualiza(rt::real iterado) {
+        const rt::real q = f(iterado);
         if (q * q1 < 0.0) {
             p0 = p1;
             q0 = q1;
@@ -40,7 +41,7 @@ struct Extremos {
 
 void falsa_posicao(const char* nome, int nome_length) {
     static Extremos x;
-    static double tol;
+    static rt::real tol;
     static std::int32_t nmax;
     static io::ArrayDescriptor p;
     static Relatorio relatorio;

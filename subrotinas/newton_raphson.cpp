@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
 #include "subrotinas/equacoes.hpp"
 #include "subrotinas/iterados.hpp"
@@ -10,7 +11,7 @@
 namespace subrotinas {
 
 void newton_raphson(const char* nome, int nome_length) {
-    static double tol, fx, variacao;
+    static rt::real tol, fx, variacao;
     static std::int32_t nmax;
     static io::ArrayDescriptor p;
     static Relatorio relatorio;
@@ -26,8 +27,8 @@ void newton_raphson(const char* nome, int nome_length) {
 
     for (std::int32_t i = 1; i <= nmax; ++i) {
         fx = f(p(i - 1));
-        const double d = df(p(i - 1));
-        const double passo = fx / d;
+        const rt::real d = df(p(i - 1));
+        const rt::real passo = fx / d;
         p(i) = p(i - 1) - passo;
         variacao = std::fabs(p(i) - p(i - 1));
         escreve_linha(i, p(i), variacao);

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
 #include "subrotinas/equacoes.hpp"
 #include "subrotinas/iterados.hpp"
@@ -10,7 +11,7 @@
 namespace subrotinas {
 
 void ponto_fixo_simples(const char* nome, int nome_length) {
-    static double tol, variacao;
+    static rt::real tol, variacao;
     static std::int32_t nmax;
     static io::ArrayDescriptor p;
     static Relatorio relatorio;

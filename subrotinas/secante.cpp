@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
 #include "subrotinas/equacoes.hpp"
 #include "subrotinas/iterados.hpp"
@@ -10,7 +11,7 @@
 namespace subrotinas {
 
 void secante(const char* nome, int nome_length) {
-    static double tol, q0, q1, variacao;
+    static rt::real tol, q0, q1, variacao;
     static std::int32_t nmax;
     static io::ArrayDescriptor p;
     static Relatorio relatorio;
@@ -29,9 +30,9 @@ void secante(const char* nome, int nome_length) {
 
     // The last row number is nmax + 1, which may not fit in 32 bits.
     for (std::int64_t i = 2; i <= std::int64_t{nmax} + 1; ++i) {
-        const double num = (p(i - 1) - p(i - 2)) * q1;
-        const double den = q1 - q0;
-        const double passo = num / den;
+        const rt::real num = (p(i - 1) - p(i - 2)) * q1;
+        const rt::real den = q1 - q0;
+        const rt::real passo = num / den;
         p(i) = p(i - 1) - passo;
         variacao = std::fabs(p(i) - p(i - 1));
         escreve_linha(static_cast<std::int32_t>(i), p(i), variacao);

@@ -47,7 +47,7 @@ void unlink(BlockList& list, BlockHeader* header) {
 
 }  // namespace
 
-double& ArrayDescriptor::at(std::int64_t index) const {
+rt::real& ArrayDescriptor::at(std::int64_t index) const {
     if (!allocated()) throw std::out_of_range("array is not allocated");
     if (index < lower() || index > upper())
         throw std::out_of_range("index " + std::to_string(index) + " outside " +
@@ -86,11 +86,11 @@ std::optional<std::size_t> array_byte_size(const ArrayDescriptor& array) {
     return bytes;
 }
 
-double* allocate(ArrayDescriptor& array) {
+rt::real* allocate(ArrayDescriptor& array) {
     if (array.allocated()) rt::raise_error(rt::msg::array_already_allocated, rt::Kind::general);
     std::optional<std::size_t> bytes = array_byte_size(array);
     if (!bytes) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
-    array.base = static_cast<double*>(allocate_block(*bytes));
+    array.base = static_cast<rt::real*>(allocate_block(*bytes));
     array.flags |= array_allocated_flag;
     return array.base;
 }

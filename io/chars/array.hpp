@@ -10,10 +10,12 @@
 #include <cstdint>
 #include <optional>
 
+#include "runtime/real.hpp"
+
 namespace io {
 
 constexpr int array_max_rank = 1;
-constexpr std::size_t array_element_size = sizeof(double);
+constexpr std::size_t array_element_size = sizeof(rt::real);
 constexpr std::uint8_t array_allocated_flag = 0x01;
 
 struct ArrayDimension {
@@ -23,7 +25,7 @@ struct ArrayDimension {
 };
 
 struct ArrayDescriptor {
-    double* base = nullptr;
+    rt::real* base = nullptr;
     // Minus the sum over the dimensions of lower bound times stride, so that
     // element i lives at base[offset + i * stride].
     std::int64_t offset = 0;
@@ -37,11 +39,11 @@ struct ArrayDescriptor {
     std::int64_t upper() const { return dim[0].lower_bound + dim[0].extent - 1; }
 
     // Unchecked element access, for the hot loops.
-    double& operator()(std::int64_t index) const { return base[offset + index * dim[0].stride]; }
+    rt::real& operator()(std::int64_t index) const { return base[offset + index * dim[0].stride]; }
 
     // Checked element access: throws std::out_of_range when the array is not
     // allocated or the index is outside its bounds.
-    double& at(std::int64_t index) const;
+    rt::real& at(std::int64_t index) const;
 };
 
 // Rank 1 bounds lower:upper. The extent is upper - lower + 1, or 0 when
@@ -54,7 +56,7 @@ std::optional<std::size_t> array_byte_size(const ArrayDescriptor& array);
 
 // Takes the block for the bounds already set, marks the array allocated and
 // returns its base. An empty array still gets a valid block.
-double* allocate(ArrayDescriptor& array);
+rt::real* allocate(ArrayDescriptor& array);
 
 // Returns the block to the heap and clears the mark (F6776 when not allocated).
 void release(ArrayDescriptor& array);

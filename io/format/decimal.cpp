@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
 #include "io/format/powers_of_ten.hpp"
+#include "io/format/scientific_text.hpp"
 #include "io/format/wide.hpp"
 
 namespace io {
@@ -25,13 +25,6 @@ constexpr std::uint64_t fraction_mask = 0x000FFFFFFFFFFFFFu;
 constexpr std::uint64_t hidden_bit = 0x0010000000000000u;
 
 // ---- The library's conversion, for the values the table leaves -------------
-
-// The one use of the library's conversion of a double: `magnitude` in the
-// scientific form d.ddd...e+xx with `precision` digits after the point,
-// correctly rounded. Returns the end of the text.
-char* library_scientific_text(double magnitude, int precision, char* out, char* end) {
-    return std::to_chars(out, end, magnitude, std::chars_format::scientific, precision).ptr;
-}
 
 // The exponent of a scientific text, from its sign character to `end`.
 int parse_exponent(const char* p, const char* end) {
@@ -98,7 +91,7 @@ struct Converted {
     constexpr int exact_precision = 33;
     char text[exact_precision + 16];
     const int precision = may_be_exact_tie(bits) ? exact_precision : correct_precision;
-    const char* end = library_scientific_text(magnitude, precision, text, text + sizeof text);
+    const char* end = scientific_text(text, text + sizeof text, magnitude, precision);
     // text: d '.' digits 'e' sign exponent
     Converted c{digits_of_text(text), parse_exponent(text + precision + 3, end) + 1};
     if (precision == exact_precision && text[conversion_digits + 1] >= '5') {

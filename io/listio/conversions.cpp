@@ -1,11 +1,10 @@
 // Conversion of list-directed value texts into integers and reals.
-#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "io/listio/conversions.hpp"
+#include "io/listio/decimal_reading.hpp"
 #include "runtime/messages.hpp"
 
 namespace io {
@@ -183,13 +182,12 @@ int convert_real(std::string_view text, double& value) {
 
     double magnitude = 0.0;
     const char* first = number.data();
-    const char* last = first + number.size();
-    auto result = std::from_chars(first, last, magnitude);
-    if (result.ec == std::errc::result_out_of_range) {
+    const DecimalReading reading = read_decimal(first, first + number.size(), magnitude);
+    if (reading == DecimalReading::out_of_range) {
         long order = 0;
         if (leading_order(parts, order) && order >= 0) return rt::msg::real_out_of_range;
         magnitude = 0.0;  // below the smallest denormal
-    } else if (result.ec != std::errc() || result.ptr != last) {
+    } else if (reading != DecimalReading::value) {
         return rt::msg::invalid_real;
     }
     value = parts.negative ? -magnitude : magnitude;

@@ -10,9 +10,11 @@
 #include <limits>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
+#include "runtime/real.hpp"
 #include "unit/death_output.hpp"
 
 namespace {
@@ -273,6 +275,72 @@ TEST_F(FpEnvDeathTest, ExceptionRaisedWithoutTrappingIsTakenBeforeTheNextIntrins
             std::exit(3);
         },
         testing::ExitedWithCode(1), report("M6101", "floating-point error: invalid"));
+}
+
+// Where the processor cannot trap (WebAssembly), the program's reals judge
+// each result as a trapping processor would; here the hardware traps, and
+// they are plain doubles.
+static_assert(std::is_same_v<rt::real, double>);
+
+TEST(CheckedReal, JudgesEachResultAsATrappingProcessor) {
+    struct Case {
+        double a, b, result;
+        bool quotient;
+        int trap;
+    };
+    const Case cases[] = {
+        {0.0, 0.0, nan, true, 129},          // 0 / 0
+        {inf, inf, nan, false, 129},         // inf - inf from infinite operands
+        {nan, 1.0, nan, false, 0},           // a NaN operand passes quietly
+        {1.0, 0.0, inf, true, 131},          // a finite quotient by zero
+        {-1.0, -0.0, inf, true, 131},
+        {1e200, 1e200, inf, false, 132},     // an overflowing product or sum
+        {1e300, 1e-10, inf, true, 132},      // an overflowing quotient
+        {inf, 2.0, inf, false, 0},           // infinite operands give their own limits
+        {1e-300, 1e-300, 0.0, false, 0},     // underflow passes
+        {1.0, 3.0, 1.0 / 3.0, true, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rt::trap_of_result(c.a, c.b, c.result, c.quotient), c.trap) << c.a << " " << c.b;
+    EXPECT_EQ(rt::trap_of_comparison(nan, 1.0), 129);
+    EXPECT_EQ(rt::trap_of_comparison(1.0, nan), 129);
+    EXPECT_EQ(rt::trap_of_comparison(1.0, 2.0), 0);
+    const rt::CheckedReal third = rt::CheckedReal(1.0) / 3;
+    EXPECT_EQ(static_cast<double>(third), 1.0 / 3.0);
+    EXPECT_TRUE(third < 0.5 && 0.25 < third && third != 0.0 && -third == -1.0 / 3.0);
+}
+
+// The checked real alone, without the processor's traps, ends the program
+// with the reports of the trapping processor.
+TEST_F(FpEnvDeathTest, CheckedRealEndsTheProgramWithTheTrapsReport) {
+    EXPECT_EXIT(
+        {
+            io::create_console_units();
+            sink = rt::CheckedReal(zero) / zero;
+            std::exit(3);
+        },
+        testing::ExitedWithCode(1), report("M6101", "floating-point error: invalid"));
+    EXPECT_EXIT(
+        {
+            io::create_console_units();
+            flag_sink = rt::CheckedReal(quiet_nan) < one;
+            std::exit(3);
+        },
+        testing::ExitedWithCode(1), report("M6101", "floating-point error: invalid"));
+    EXPECT_EXIT(
+        {
+            io::create_console_units();
+            sink = one / rt::CheckedReal(zero);
+            std::exit(3);
+        },
+        testing::ExitedWithCode(1), report("M6103", "floating-point error: divide by zero"));
+    EXPECT_EXIT(
+        {
+            io::create_console_units();
+            sink = rt::CheckedReal(big) * big;
+            std::exit(3);
+        },
+        testing::ExitedWithCode(1), report("M6104", "floating-point error: overflow"));
 }
 
 }  // namespace

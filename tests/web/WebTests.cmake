@@ -1,0 +1,46 @@
+# Tests of the web program:
+#   - the end-to-end suite, built for the host in host-e2e/ and run against
+#     the web program under node, with the same expected bytes as on Linux;
+#   - the exponential and the power of this build's library against the
+#     Linux program's, on every argument the Linux program meets in that
+#     suite;
+#   - the page in headless Chromium, from a local web server and from disk.
+
+# The end-to-end suite is a host program: it is configured and built for the
+# host beside this build, and its tests join this build's tests. That build
+# also makes the Linux program that the other tests compare with.
+include(ExternalProject)
+set(host_e2e ${CMAKE_BINARY_DIR}/host-e2e)
+ExternalProject_Add(host_e2e
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${host_e2e}
+  CMAKE_ARGS
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DRAIZES_BENCH=OFF
+    -DRAIZES_E2E_PROGRAM=${CMAKE_BINARY_DIR}/raizes
+    -DRAIZES_E2E_RUNNER=node
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  DEPENDS raizes)
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTestTestfile.cmake)
+
+# The page in headless Chromium, against the Linux program's report.
+find_program(RAIZES_CHROMIUM chromium REQUIRED)
+add_test(NAME web.page_in_a_browser
+         COMMAND ${RAIZES_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/browser_test.js ${CMAKE_BINARY_DIR}/site
+                 ${CMAKE_BINARY_DIR}/npm ${host_e2e}/raizes ${CMAKE_BINARY_DIR})
+set_tests_properties(web.page_in_a_browser PROPERTIES TIMEOUT 300 ENVIRONMENT RAIZES_CHROMIUM=${RAIZES_CHROMIUM})
+
+# The exponential and the power of this build's C library against the Linux
+# program's: the whole end-to-end suite runs again with a web program that
+# records every call (math_log.cpp), and each recorded result must have the
+# bits that this machine's C library gives for the same arguments.
+add_executable(raizes-math-log ${CMAKE_SOURCE_DIR}/principal/main.cpp ${CMAKE_CURRENT_SOURCE_DIR}/web/math_log.cpp)
+target_link_libraries(raizes-math-log PRIVATE raizes_principal)
+get_target_property(web_program_options raizes LINK_OPTIONS)
+target_link_options(raizes-math-log PRIVATE ${web_program_options} -Wl,--wrap=exp -Wl,--wrap=pow)
+add_dependencies(host_e2e raizes-math-log)
+add_test(NAME web.exp_and_pow_bits
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web/math_bits.sh ${host_e2e} $<TARGET_FILE:raizes-math-log>
+                 ${CMAKE_BINARY_DIR}/math-calls.bin)
+set_tests_properties(web.exp_and_pow_bits PROPERTIES TIMEOUT 900)

@@ -1,0 +1,254 @@
+// The page in headless Chromium, as a student uses it, served by a local
+// web server and opened from disk:
+//   node browser_test.js SITE NPM_FOLDER LINUX_RAIZES OUT_FOLDER
+// Each time a bisection dialogue is typed into the console; the prompts,
+// the viewer with the report's title line, the stop message once the viewer
+// is closed, the downloaded report (the Linux program's bytes for the same
+// dialogue) and the picture must appear. A second run with a letter for a
+// number must end with the run-time error report. A screenshot of the page
+// is left in OUT_FOLDER. From the server, a run of a million rows follows.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const { spawnSync } = require('child_process');
+
+const [site, npmFolder, linuxProgram, outFolder] = process.argv.slice(2);
+const puppeteer = require(path.resolve(npmFolder, 'node_modules', 'puppeteer-core'));
+const chromium = process.env.RAIZES_CHROMIUM || '/usr/bin/chromium';
+
+const answers = ['1', 'raiz', '12 16', '0.1', '10'];
+const prompts = [
+  'Informe o nome do arquivo de saida',
+  'Informe as extremidades do intervalo considerado [a, b]:',
+  'Informe a tolerancia admitida',
+  'Informe o numero maximo de iteracoes',
+];
+const title = 'Solução obtida através do método da bisseção';
+const stop = 'Stop - Program terminated.';
+
+let passed = 0;
+let failed = 0;
+function check(condition, what) {
+  if (condition) {
+    passed += 1;
+    console.log('[ ok ] ' + what);
+  } else {
+    failed += 1;
+    console.log('[FAIL] ' + what);
+  }
+  return condition;
+}
+
+// The Linux program's report for the same dialogue.
+function linuxReport(dialogue, name) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'raizes-browser-linux-'));
+  spawnSync(path.resolve(linuxProgram), [], { cwd: folder, input: dialogue.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
+  const report = fs.readFileSync(path.join(folder, name));
+  fs.rmSync(folder, { recursive: true, force: true });
+  return report;
+}
+
+// A static server of the site on the loopback address.
+function serve(folder) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css' };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(folder, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// What the terminal shows, line by line.
+function screen(page) {
+  return page.evaluate(() => {
+    const buffer = window.raizesPage.terminal.buffer.active;
+    const lines = [];
+    for (let i = 0; i < buffer.length; ++i) lines.push(buffer.getLine(i).translateToString(true));
+    return lines.join('\n');
+  });
+}
+
+async function waitForScreen(page, text, seconds = 30) {
+  const deadline = Date.now() + seconds * 1000;
+  while (Date.now() < deadline) {
+    if ((await screen(page)).includes(text)) return true;
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  return false;
+}
+
+async function typeLine(page, line) {
+  await page.focus('.xterm-helper-textarea');
+  await page.keyboard.type(line);
+  await page.keyboard.press('Enter');
+}
+
+async function downloaded(folder, name, seconds = 30) {
+  const file = path.join(folder, name);
+  const deadline = Date.now() + seconds * 1000;
+  while (Date.now() < deadline) {
+    if (fs.existsSync(file) && !fs.existsSync(file + '.crdownload')) return fs.readFileSync(file);
+    await new Promise((r) => setTimeout(r, 100));
+  }
+  return null;
+}
+
+const longAnswers = ['1', 'longa', '16 20', '0', '1000000'];
+
+async function session(browser, url, expected, screenshot, long) {
+  console.log('-- ' + url);
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1100, height: 1400 });
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'raizes-browser-downloads-'));
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.goto(url, { waitUntil: 'load' });
+
+  check(await waitForScreen(page, '4 - newton raphson; 5 - secante'), 'the menu is shown');
+  await typeLine(page, answers[0]);
+  for (let i = 0; i < prompts.length; ++i) {
+    check(await waitForScreen(page, prompts[i]), 'the prompt "' + prompts[i] + '" is shown');
+    await typeLine(page, answers[i + 1]);
+  }
+
+  await page.waitForSelector('#viewer:not(.hidden)', { timeout: 30000 }).catch(() => {});
+  const viewerTitle = await page.$eval('#viewer-title', (e) => e.textContent).catch(() => '');
+  check(viewerTitle === 'raiz.bis.txt - Notepad', 'the viewer panel is titled like the editor: ' + viewerTitle);
+  const viewerText = await page.$eval('#viewer-text', (e) => e.textContent).catch(() => '');
+  check(viewerText.startsWith(title + '\n'), "the viewer shows the report's title line");
+  check(!(await screen(page)).includes(stop), 'the program waits while the viewer is open');
+
+  await page.click('#viewer-download');
+  const bytes = await downloaded(downloads, 'raiz.bis.txt');
+  check(bytes !== null && Buffer.compare(bytes, expected) === 0,
+        'the downloaded report has the Linux program\'s bytes (' + (bytes ? bytes.length : 0) + ' bytes)');
+
+  await page.click('#viewer-close');
+  check(await waitForScreen(page, stop), 'closing the viewer lets the program end with "' + stop + '"');
+
+  await page.waitForFunction(() => {
+    const image = document.querySelector('#picture img');
+    return image && image.complete && image.naturalWidth > 0;
+  }, { timeout: 30000 }).catch(() => {});
+  check(await page.$eval('#picture img', (e) => e.naturalWidth > 0).catch(() => false), 'the picture of the run is shown');
+  if (screenshot) await page.screenshot({ path: screenshot, fullPage: true });
+
+  await page.click('#run-again');
+  check(await waitForScreen(page, '── run 2 ──'), '"Run again" starts a fresh program');
+  await typeLine(page, '1');
+  await waitForScreen(page, prompts[0]);
+  await typeLine(page, 'erro');
+  await waitForScreen(page, prompts[1]);
+  await typeLine(page, 'a 16');
+  check(await waitForScreen(page, 'run-time error F6103: READ(CON)'), 'a letter for a number shows the run-time error report');
+  const state = await page.evaluate(() => window.raizesPage.state.status);
+  check(state === 1, 'the run ends with exit status 1 (' + state + ')');
+
+  if (long) await longRuns(page, downloads, long);
+  else await twoRunsInOnePicture(page);
+
+  check(errors.length === 0, 'no error in the page' + (errors.length ? ': ' + errors.join('; ') : ''));
+  fs.rmSync(downloads, { recursive: true, force: true });
+  await page.close();
+}
+
+// A false position run after the bisection; both reports chosen give one
+// picture of both runs.
+async function twoRunsInOnePicture(page) {
+  await page.click('#run-again');
+  for (const line of ['2', 'outra', '12 16', '0.1', '10']) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  await page.waitForSelector('#viewer:not(.hidden)', { timeout: 30000 }).catch(() => {});
+  await page.click('#viewer-close');
+  await page.waitForFunction(() => window.raizesPage.state.status === 0, { timeout: 30000 }).catch(() => {});
+  await page.evaluate(() => {
+    for (const box of document.querySelectorAll('#reports input')) box.checked = true;
+  });
+  await page.click('#draw');
+  const drawn = await page.waitForFunction(() => {
+    const image = document.querySelector('#picture img');
+    return image && image.alt === 'Convergence of raiz.bis.txt, outra.fp.txt' && image.naturalWidth > 0;
+  }, { timeout: 30000 }).then(() => true, () => false);
+  check(drawn, 'the chosen runs are drawn on one picture');
+}
+
+// A run of a million rows: the page answers all along (the longest pause
+// between two ticks of a timer is measured), the viewer opens on it, and
+// its download has the Linux program's bytes. Then a run whose iterates
+// cannot have memory ends with the allocation error.
+async function longRuns(page, downloads, expected) {
+  await page.click('#run-again');
+  await page.evaluate(() => {
+    window.longestPause = 0;
+    let last = performance.now();
+    window.ticker = setInterval(() => {
+      const now = performance.now();
+      window.longestPause = Math.max(window.longestPause, now - last);
+      last = now;
+    }, 20);
+  });
+  const started = Date.now();
+  for (const line of longAnswers) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 300));
+  }
+  await page.waitForSelector('#viewer:not(.hidden)', { timeout: 240000 }).catch(() => {});
+  const seconds = (Date.now() - started) / 1000;
+  const pause = await page.evaluate(() => window.longestPause);
+  check(pause < 1000, 'during the million-row run the page answered at least every second (longest pause '
+        + Math.round(pause) + ' ms, the run and the viewer took ' + seconds.toFixed(1) + ' s)');
+  const position = await page.$eval('#viewer-position', (e) => e.textContent).catch(() => '');
+  check(/of 1,?000,?01\d/.test(position.replace(/\u2013/g, '-')) || /of 10000\d\d/.test(position),
+        'the viewer shows the long report a page at a time: ' + position);
+  await page.click('#viewer-download');
+  const bytes = await downloaded(downloads, 'longa.bis.txt', 120);
+  check(bytes !== null && Buffer.compare(bytes, expected) === 0,
+        'the million-row report downloads with the Linux program\'s bytes (' + (bytes ? bytes.length : 0) + ' bytes)');
+  await page.click('#viewer-close');
+  await page.waitForFunction(() => window.raizesPage.state.status === 0, { timeout: 60000 }).catch(() => {});
+  await page.evaluate(() => clearInterval(window.ticker));
+
+  await page.click('#run-again');
+  for (const line of ['1', 'enorme', '16 20', '0', '300000000']) {
+    await typeLine(page, line);
+    await new Promise((r) => setTimeout(r, 200));
+  }
+  check(await waitForScreen(page, 'run-time error F6772'), 'a run too large for the memory ends with the allocation error');
+}
+
+(async () => {
+  const expected = linuxReport(answers, 'raiz.bis.txt');
+  const long = linuxReport(longAnswers, 'longa.bis.txt');
+  const server = await serve(path.resolve(site));
+  const browser = await puppeteer.launch({
+    executablePath: chromium,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu'],
+  });
+  try {
+    await session(browser, 'http://127.0.0.1:' + server.address().port + '/', expected,
+                  path.join(outFolder, 'web-page.png'), long);
+    await session(browser, 'file://' + path.resolve(site, 'index.html'), expected, null, null);
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  console.log(passed + ' passed, ' + failed + ' failed');
+  process.exit(failed === 0 ? 0 : 1);
+})().catch((error) => {
+  console.log('[FAIL] ' + (error && error.stack ? error.stack : error));
+  process.exit(1);
+});

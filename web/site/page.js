@@ -1,0 +1,491 @@
+// The page is the web program's host (platform/web/host.js): its console
+// panel is the console, an in-memory folder holds the files, and the page
+// itself is the command processor, showing the report in its viewer panel.
+'use strict';
+
+(function() {
+  // Linux's error numbers, which the program's platform layer expects.
+  var ENOENT = 2, EBADF = 9, EEXIST = 17, ENOSPC = 28;
+  // The files of a session together may take this much; a run that needs
+  // more ends with the program's write error instead of exhausting the tab.
+  var FOLDER_LIMIT = 768 * 1024 * 1024;
+  // The program is suspended this often during a long run, so that the page
+  // answers meanwhile.
+  var SLICE_MS = 40;
+
+  // Windows-1252, the program's character set, both ways.
+  var decoder = new TextDecoder('windows-1252');
+  var encoding = new Map();
+  for (var b = 0; b < 256; ++b) encoding.set(decoder.decode(new Uint8Array([b])), b);
+  var decode = function(bytes) { return decoder.decode(bytes); };
+  var encode = function(text) {
+    var bytes = [];
+    for (var c of text) bytes.push(encoding.has(c) ? encoding.get(c) : 0x3F);
+    return bytes;
+  };
+
+  // ----------------------------------------------------------------------
+  // The folder: files by name, for the whole visit of the page.
+  function Folder() {
+    this.files = new Map();
+    this.handles = new Map();
+    this.nextHandle = 3;
+    this.nextIndex = 1;
+    this.used = 0;
+  }
+  // The folder has no sub-folders: a name with a slash is in a folder that
+  // is not there. The null device is the one device.
+  Folder.NULL_DEVICE = '/dev/null';
+  Folder.prototype.valid = function(name) { return name.length > 0 && name.indexOf('/') < 0; };
+  Folder.prototype.bytesOf = function(file) { return file.data.subarray(0, file.size); };
+  Folder.prototype.open = function(name, createNew, access) {
+    var file;
+    if (name === Folder.NULL_DEVICE) {
+      file = { device: true };
+    } else {
+      if (!this.valid(name)) return -ENOENT;
+      file = this.files.get(name);
+      if (file && createNew) return -EEXIST;
+      if (!file && !createNew) return -ENOENT;
+      if (!file) {
+        file = { name: name, data: new Uint8Array(0), size: 0, index: this.nextIndex++, written: 0 };
+        this.files.set(name, file);
+      }
+    }
+    var handle = this.nextHandle++;
+    this.handles.set(handle, { file: file, position: 0, access: access });
+    return handle;
+  };
+  Folder.prototype.stat = function(file) {
+    if (file.device) return { device: 1, index: 0, kind: 3, size: 0 };
+    return { device: 2, index: file.index, kind: 1, size: file.size };
+  };
+  Folder.prototype.statPath = function(name) {
+    if (name === Folder.NULL_DEVICE) return this.stat({ device: true });
+    var file = this.files.get(name);
+    return file ? this.stat(file) : -ENOENT;
+  };
+  Folder.prototype.statHandle = function(handle) {
+    var h = this.handles.get(handle);
+    return h ? this.stat(h.file) : -EBADF;
+  };
+  // Makes room for `size` bytes; false when the folder's limit or the
+  // browser's memory refuses it.
+  Folder.prototype.reserve = function(file, size) {
+    if (size <= file.data.length) return true;
+    if (this.used - file.data.length + size > FOLDER_LIMIT) return false;
+    var capacity = Math.min(Math.max(size, file.data.length * 2, 4096), FOLDER_LIMIT);
+    try {
+      var grown = new Uint8Array(capacity);
+      grown.set(file.data.subarray(0, file.size));
+      this.used += capacity - file.data.length;
+      file.data = grown;
+      return true;
+    } catch (e) {
+      return false;
+    }
+  };
+  Folder.prototype.write = function(handle, bytes) {
+    var h = this.handles.get(handle);
+    if (!h || h.access === 1) return -EBADF;
+    if (h.file.device) return bytes.length;
+    var end = h.position + bytes.length;
+    if (!this.reserve(h.file, end)) return -ENOSPC;
+    h.file.data.set(bytes, h.position);
+    if (end > h.file.size) h.file.size = end;
+    h.position = end;
+    h.file.written = Date.now();
+    return bytes.length;
+  };
+  Folder.prototype.read = function(handle, size) {
+    var h = this.handles.get(handle);
+    if (!h || h.access === 2) return -EBADF;
+    if (h.file.device) return new Uint8Array(0);
+    var end = Math.min(h.file.size, h.position + size);
+    var bytes = h.file.data.slice(Math.min(h.position, end), end);
+    h.position = end;
+    return bytes;
+  };
+  Folder.prototype.seek = function(handle, offset) {
+    var h = this.handles.get(handle);
+    if (!h) return -EBADF;
+    h.position = offset;
+    return 0;
+  };
+  Folder.prototype.truncate = function(handle, offset) {
+    var h = this.handles.get(handle);
+    if (!h || h.access === 1) return -EBADF;
+    if (h.file.device) return 0;
+    if (!this.reserve(h.file, offset)) return -ENOSPC;
+    if (offset > h.file.size) h.file.data.fill(0, h.file.size, offset);
+    h.file.size = offset;
+    return 0;
+  };
+  Folder.prototype.close = function(handle) { this.handles.delete(handle); };
+  Folder.prototype.unlink = function(name) {
+    var file = this.files.get(name);
+    if (!file) return -ENOENT;
+    this.files.delete(name);
+    this.used -= file.data.length;
+    return 0;
+  };
+  Folder.prototype.reports = function() {
+    return Array.from(this.files.values()).filter(function(f) { return /\.txt$/i.test(f.name); });
+  };
+
+  // ----------------------------------------------------------------------
+  // The console: a terminal that delivers one typed line per read with its
+  // line end (CR LF), at most as many bytes as the read asks for.
+  function Console(terminal) {
+    this.terminal = terminal;
+    this.typing = [];       // the line being typed, as characters
+    this.lines = [];        // lines sent and not yet read, as bytes
+    this.endOfInput = false;
+    this.waiting = null;    // the read that waits for a line
+    this.onInterrupt = null;
+    this.shown = '';        // everything shown, for whoever reads the page
+    terminal.onData(this.typed.bind(this));
+  }
+  Console.prototype.show = function(text) {
+    this.shown += text;
+    this.terminal.write(text);
+  };
+  Console.prototype.typed = function(data) {
+    for (var i = 0; i < data.length; ++i) {
+      var c = data[i];
+      if (c === '\x1b') break;  // keys such as the arrows: not for this program
+      if (c === '\r' || c === '\n') {
+        if (c === '\n' && data[i - 1] === '\r') continue;
+        this.show('\r\n');
+        this.send(encode(this.typing.join('')).concat([13, 10]));
+        this.typing = [];
+      } else if (c === '\x7f' || c === '\b') {
+        if (this.typing.length > 0) {
+          var removed = this.typing.pop();
+          this.show(removed === '\x1a' ? '\b\b  \b\b' : '\b \b');
+        }
+      } else if (c === '\x04') {
+        if (this.typing.length === 0) {
+          this.endOfInput = true;
+          this.answer();
+        }
+      } else if (c === '\x03') {
+        this.show('^C\r\n');
+        this.typing = [];
+        if (this.onInterrupt) this.onInterrupt();
+      } else if (c === '\x1a') {
+        this.typing.push(c);
+        this.show('^Z');
+      } else if (c >= ' ' || c === '\t') {
+        this.typing.push(c);
+        this.show(c);
+      }
+    }
+  };
+  Console.prototype.send = function(bytes) {
+    this.lines.push(new Uint8Array(bytes));
+    this.answer();
+  };
+  Console.prototype.take = function(size) {
+    if (this.lines.length === 0) {
+      this.endOfInput = false;
+      return new Uint8Array(0);
+    }
+    var line = this.lines[0];
+    if (line.length <= size) {
+      this.lines.shift();
+      return line;
+    }
+    this.lines[0] = line.subarray(size);
+    return line.subarray(0, size);
+  };
+  Console.prototype.answer = function() {
+    if (!this.waiting || (this.lines.length === 0 && !this.endOfInput)) return;
+    var waiting = this.waiting;
+    this.waiting = null;
+    waiting.resolve(waiting.deliver(this.take(waiting.size)));
+  };
+  Console.prototype.read = function(size, deliver) {
+    if (this.lines.length > 0 || this.endOfInput) return deliver(this.take(size));
+    var self = this;
+    return new Promise(function(resolve) { self.waiting = { size: size, deliver: deliver, resolve: resolve }; });
+  };
+  Console.prototype.discardTypedAhead = function() {
+    this.lines = [];
+    this.typing = [];
+    this.endOfInput = false;
+  };
+  Console.prototype.reset = function() {
+    this.discardTypedAhead();
+    this.waiting = null;
+    this.onInterrupt = null;
+  };
+
+  // ----------------------------------------------------------------------
+  // The viewer: the page's editor for the report, opened by the command
+  // processor; the program waits until it is closed.
+  var LINES_PER_PAGE = 2000;
+  function Viewer() {
+    this.element = document.getElementById('viewer');
+    this.text = document.getElementById('viewer-text');
+    this.file = null;
+    this.closed = null;
+    var self = this;
+    document.getElementById('viewer-close').addEventListener('click', function() { self.close(); });
+    document.getElementById('viewer-download').addEventListener('click', function() { download(self.file); });
+    document.getElementById('viewer-previous').addEventListener('click', function() { self.page(self.at - 1); });
+    document.getElementById('viewer-next').addEventListener('click', function() { self.page(self.at + 1); });
+    document.addEventListener('keydown', function(event) {
+      if (event.key === 'Escape' && self.file) self.close();
+    });
+  }
+  // The offsets where lines start: a long report is shown a page at a time.
+  Viewer.prototype.lineStarts = function(bytes) {
+    var starts = [0];
+    for (var i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) starts.push(i + 1);
+    return starts;
+  };
+  Viewer.prototype.open = function(name, file) {
+    this.name = name;
+    this.file = file;
+    document.getElementById('viewer-title').textContent = name + ' - Notepad';
+    document.getElementById('viewer-download').disabled = !file;
+    if (file) {
+      this.starts = this.lineStarts(folder.bytesOf(file));
+      this.page(0);
+    } else {
+      this.starts = [0];
+      this.text.textContent = 'Cannot find the file ' + name + '.';
+      document.getElementById('viewer-pages').hidden = true;
+    }
+    this.element.classList.remove('hidden');
+    document.getElementById('viewer-close').focus();
+    var self = this;
+    return new Promise(function(resolve) { self.closed = resolve; });
+  };
+  Viewer.prototype.page = function(at) {
+    var pages = Math.ceil(this.starts.length / LINES_PER_PAGE);
+    this.at = Math.max(0, Math.min(at, pages - 1));
+    var bytes = folder.bytesOf(this.file);
+    var first = this.at * LINES_PER_PAGE;
+    var last = first + LINES_PER_PAGE;
+    var end = last < this.starts.length ? this.starts[last] : bytes.length;
+    this.text.textContent = decode(bytes.subarray(this.starts[first], end)).replace(/\r\n/g, '\n');
+    this.text.scrollTop = 0;
+    document.getElementById('viewer-pages').hidden = pages <= 1;
+    document.getElementById('viewer-position').textContent =
+      'lines ' + (first + 1) + '\u2013' + Math.min(last, this.starts.length) + ' of ' + this.starts.length;
+  };
+  Viewer.prototype.close = function() {
+    if (!this.element.classList.contains('hidden')) this.element.classList.add('hidden');
+    this.text.textContent = '';
+    this.file = null;
+    var closed = this.closed;
+    this.closed = null;
+    if (closed) closed(0);
+    terminal.focus();
+  };
+
+  // The exact bytes of a file, offered for download under its name.
+  function download(file) {
+    if (!file) return;
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([folder.bytesOf(file)], { type: 'text/plain' }));
+    link.download = file.name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 60000);
+  }
+
+  // ----------------------------------------------------------------------
+  // The convergence picture: raizes-plot on the chosen reports.
+  var LARGE_REPORT = 8 * 1024 * 1024;
+  function listReports(latest) {
+    var list = document.getElementById('reports');
+    var chosen = new Set(Array.from(list.querySelectorAll('input:checked')).map(function(i) { return i.value; }));
+    if (latest) chosen = new Set([latest]);
+    list.textContent = '';
+    var reports = folder.reports();
+    reports.forEach(function(file) {
+      var item = document.createElement('li');
+      var label = document.createElement('label');
+      var box = document.createElement('input');
+      box.type = 'checkbox';
+      box.value = file.name;
+      box.checked = chosen.has(file.name);
+      label.appendChild(box);
+      label.appendChild(document.createTextNode(' ' + file.name + ' (' + file.size.toLocaleString('en') + ' bytes)'));
+      item.appendChild(label);
+      var view = document.createElement('button');
+      view.type = 'button';
+      view.textContent = 'View';
+      view.addEventListener('click', function() { viewer.open(file.name, file); });
+      var save = document.createElement('button');
+      save.type = 'button';
+      save.textContent = 'Download';
+      save.addEventListener('click', function() { download(file); });
+      item.appendChild(view);
+      item.appendChild(save);
+      list.appendChild(item);
+    });
+    document.getElementById('draw').disabled = reports.length === 0;
+  }
+
+  function drawChosen(automatic) {
+    var names = Array.from(document.querySelectorAll('#reports input:checked')).map(function(i) { return i.value; });
+    var note = document.getElementById('picture-note');
+    var picture = document.getElementById('picture');
+    if (names.length === 0) {
+      note.textContent = 'Choose one or more reports to draw.';
+      return;
+    }
+    var size = names.reduce(function(sum, name) { return sum + folder.files.get(name).size; }, 0);
+    if (automatic && size > LARGE_REPORT) {
+      note.textContent = 'A long report: "Draw the chosen runs" draws it (that takes a few seconds).';
+      return;
+    }
+    note.textContent = 'Drawing\u2026';
+    var messages = [];
+    setTimeout(function() {
+      RaizesPlot({ print: function() {}, printErr: function(text) { messages.push(text); } }).then(function(plot) {
+        plot.FS.mkdir('/runs');
+        names.forEach(function(name) { plot.FS.writeFile('/runs/' + name, folder.bytesOf(folder.files.get(name))); });
+        var status = plot.callMain(['-o', '/picture.svg'].concat(names.map(function(n) { return '/runs/' + n; })));
+        if (status !== 0 || !plot.FS.analyzePath('/picture.svg').exists) {
+          note.textContent = 'No picture: ' + (messages.join(' ').replace(/\/runs\//g, '') || 'raizes-plot failed');
+          return;
+        }
+        var svg = plot.FS.readFile('/picture.svg');
+        var image = document.createElement('img');
+        image.alt = 'Convergence of ' + names.join(', ');
+        image.src = URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
+        picture.textContent = '';
+        picture.appendChild(image);
+        note.textContent = 'Convergence of ' + names.join(', ') + '.';
+      }, function(error) {
+        note.textContent = 'No picture: ' + error;
+      });
+    }, 0);
+  }
+
+  // ----------------------------------------------------------------------
+  // One run of the program: a fresh instance with the page as its host.
+  var folder = new Folder();
+  var terminal = new Terminal({ cursorBlink: true, scrollback: 5000, convertEol: false,
+                                fontSize: window.innerWidth < 600 ? 12 : 14,
+                                theme: { background: '#1e1e1e' } });
+  var fit = new FitAddon.FitAddon();
+  terminal.loadAddon(fit);
+  terminal.open(document.getElementById('terminal'));
+  fit.fit();
+  window.addEventListener('resize', function() { fit.fit(); });
+  var console_ = new Console(terminal);
+  var viewer = new Viewer();
+  var runState = document.getElementById('run-state');
+  var runAgain = document.getElementById('run-again');
+  var state = { runs: 0, running: false, status: null };
+
+  function Run() {
+    this.ended = false;
+    this.sliceStart = Date.now();
+    this.started = new Map();
+    this.nextProcess = 1;
+  }
+  // The program runs on for a slice of time, then lets the page answer.
+  Run.prototype.pace = function(value) {
+    if (Date.now() - this.sliceStart < SLICE_MS) return value;
+    var self = this;
+    return new Promise(function(resolve) {
+      setTimeout(function() {
+        self.sliceStart = Date.now();
+        if (!self.ended) resolve(value);
+      }, 0);
+    });
+  };
+  Run.prototype.end = function(status, how) {
+    if (this.ended) return;
+    this.ended = true;
+    state.running = false;
+    state.status = status;
+    console_.reset();
+    runState.textContent = how || ('Ended with exit status ' + status + '.');
+    runAgain.disabled = false;
+    runAgain.focus();
+    var newest = folder.reports().sort(function(a, b) { return b.written - a.written; })[0];
+    var fresh = newest && newest.written >= this.startedAt;
+    listReports(fresh ? newest.name : null);
+    if (fresh) drawChosen(true);
+  };
+  Run.prototype.host = function() {
+    var run = this;
+    return {
+      isConsole: function(handle) { return handle <= 2; },
+      read: function(handle, size, deliver) {
+        if (handle === 0) return console_.read(size, deliver);
+        var bytes = folder.read(handle, size);
+        return typeof bytes === 'number' ? bytes : deliver(bytes);
+      },
+      write: function(handle, bytes) {
+        if (run.ended) return new Promise(function() {});
+        if (handle === 1) console_.show(decode(bytes));
+        else if (handle === 2) console_.show('\x1b[1;31m' + decode(bytes) + '\x1b[0m');
+        else return run.pace(folder.write(handle, bytes));
+        return run.pace(bytes.length);
+      },
+      close: function(handle) { folder.close(handle); },
+      discardTypedAhead: function(handle) { if (handle === 0) console_.discardTypedAhead(); },
+      exit: function(status) { run.end(status); },
+      open: function(path, createNew, access) { return folder.open(decode(path), createNew, access); },
+      statPath: function(path) { return folder.statPath(decode(path)); },
+      statHandle: function(handle) {
+        return handle <= 2 ? { device: 1, index: handle + 1, kind: 3, size: 0 } : folder.statHandle(handle);
+      },
+      seek: function(handle, offset) { return folder.seek(handle, offset); },
+      truncate: function(handle, offset) { return folder.truncate(handle, offset); },
+      unlink: function(path) { return folder.unlink(decode(path)); },
+      environment: function() { return undefined; },
+      // The page is the command processor: "notepad NAME" opens the viewer.
+      start: function(processor, command) {
+        var line = decode(command);
+        var words = /^\s*(\S+)\s*(.*?)\s*$/.exec(line);
+        var id = run.nextProcess++;
+        if (words && words[1].toLowerCase() === 'notepad' && words[2]) {
+          runState.textContent = 'Showing the report; close it to let the program go on.';
+          run.started.set(id, viewer.open(words[2], folder.files.get(words[2])));
+        } else {
+          console_.show("'" + (words ? words[1] : '') + "' is not recognized as a command.\r\n");
+          run.started.set(id, 1);
+        }
+        return id;
+      },
+      wait: function(id) {
+        var status = run.started.get(id);
+        run.started.delete(id);
+        return status === undefined ? -1 : status;
+      },
+    };
+  };
+
+  function startRun() {
+    var run = new Run();
+    run.startedAt = Date.now();
+    state.runs += 1;
+    state.running = true;
+    state.status = null;
+    runAgain.disabled = true;
+    if (state.runs > 1) console_.show('\r\n\x1b[2m\u2500\u2500 run ' + state.runs + ' \u2500\u2500\x1b[0m\r\n');
+    runState.textContent = 'Running: answer the questions below.';
+    console_.onInterrupt = function() { run.end(130, 'Ended by Ctrl+C.'); };
+    terminal.focus();
+    var failed = function(error) { run.end(-1, 'The program failed: ' + error); };
+    Raizes({ raizesHost: run.host(), print: function() {}, printErr: function() {}, onAbort: failed }).catch(failed);
+  }
+
+  runAgain.addEventListener('click', startRun);
+  document.getElementById('draw').addEventListener('click', function() { drawChosen(false); });
+
+  // For the page's tests and for the curious: the session's state.
+  window.raizesPage = { state: state, folder: folder, console: console_, terminal: terminal };
+  startRun();
+})();
