@@ -95,11 +95,14 @@ struct HeldSignals {
     HeldSignals& operator=(const HeldSignals&) = delete;
 };
 
-// Permissions of a new file: what the process's umask allows of rw-rw-rw-.
+// Permissions of a new file: what the process's umask allows of rw-rw-rw-,
+// and always the owner's reading and writing. A umask that takes those away
+// too (WebAssembly's run-time reports 0777) would leave a picture that
+// nobody can open.
 mode_t new_file_mode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return (0666 & ~mask) | S_IRUSR | S_IWUSR;
 }
 
 std::optional<std::string> replace(const Target& target, std::string_view bytes) {
