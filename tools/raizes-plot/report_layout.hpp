@@ -2,18 +2,20 @@
 // Everything raizes-plot knows of how the program lays out a report: the
 // five titles, the header lines with their labels and fields, the widths of
 // the table's fields, the failure line, and the longest line of all. Texts
-// are the report's own Windows-1252 bytes.
+// are the report's own Windows-1252 bytes, the program's own constants.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
+#include "subrotinas/leiaute_relatorio.hpp"
+
 namespace plot::layout {
 
 // 1P,E25.15 and I5.
-inline constexpr std::size_t real_width = 25;
-inline constexpr std::size_t count_width = 5;
+inline constexpr std::size_t real_width = leiaute::largura_real;
+inline constexpr std::size_t count_width = leiaute::largura_inteiro;
 inline constexpr std::size_t short_row_width = count_width + real_width;     // number, iterate
 inline constexpr std::size_t long_row_width = short_row_width + real_width;  // and change
 
@@ -30,14 +32,11 @@ struct MethodLayout {
 };
 
 inline constexpr std::array<MethodLayout, 5> methods = {{
-    {Method::bissecao, "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da bisse\xE7\xE3o", Header::interval, 1, 1},
-    {Method::falsa_posicao, "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da falsa posi\xE7\xE3o", Header::interval, 1,
-     1},
-    {Method::ponto_fixo_simples, "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo do ponto fixo simples",
-     Header::estimate, 1, 1},
-    {Method::newton_raphson, "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo de Newton-Raphson", Header::tolerance_only,
-     0, 1},
-    {Method::secante, "Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo da secante", Header::tolerance_only, 0, 2},
+    {Method::bissecao, leiaute::titulo_bissecao, Header::interval, 1, 1},
+    {Method::falsa_posicao, leiaute::titulo_falsa_posicao, Header::interval, 1, 1},
+    {Method::ponto_fixo_simples, leiaute::titulo_ponto_fixo, Header::estimate, 1, 1},
+    {Method::newton_raphson, leiaute::titulo_newton, Header::tolerance_only, 0, 1},
+    {Method::secante, leiaute::titulo_secante, Header::tolerance_only, 0, 2},
 }};
 
 // The title's words that name the method come after this word and its
@@ -56,27 +55,40 @@ struct HeaderLine {
 };
 
 inline constexpr HeaderLine blank_line{"", Field::none, Slot::none, "an empty line"};
-inline constexpr HeaderLine nmax_line{"n\xFAmero m\xE1ximo de itera\xE7\xF5" "es:", Field::count, Slot::nmax,
+// The table heading: its three titles at their columns.
+inline constexpr auto heading_text = [] {
+    std::array<char, leiaute::coluna_variacao - 1 + leiaute::titulo_variacao.size()> text{};
+    text.fill(' ');
+    const auto place = [&text](std::string_view title, int column) {
+        for (std::size_t i = 0; i < title.size(); ++i) text[static_cast<std::size_t>(column - 1) + i] = title[i];
+    };
+    place(leiaute::titulo_iteracao, 1);
+    place(leiaute::titulo_solucao, leiaute::coluna_solucao);
+    place(leiaute::titulo_variacao, leiaute::coluna_variacao);
+    return text;
+}();
+
+inline constexpr HeaderLine nmax_line{leiaute::rotulo_nmax, Field::count, Slot::nmax,
                                       "the maximum number of iterations"};
-inline constexpr HeaderLine heading_line{"Itera\xE7\xE3o   Solu\xE7\xE3o aproximada          Varia\xE7\xE3o",
-                                         Field::none, Slot::none, "the table heading"};
-inline constexpr HeaderLine tolerance_lower{"toler\xE2ncia admitida: ", Field::real, Slot::tolerance, "the tolerance"};
+inline constexpr HeaderLine heading_line{std::string_view(heading_text.data(), heading_text.size()), Field::none,
+                                         Slot::none, "the table heading"};
+inline constexpr HeaderLine tolerance_lower{leiaute::rotulo_tolerancia, Field::real, Slot::tolerance, "the tolerance"};
 
 inline constexpr std::array interval_header = {
     blank_line,
-    HeaderLine{"Intervalo\tinicial:", Field::none, Slot::none, "the line 'Intervalo inicial:'"},
-    HeaderLine{"a = ", Field::real, Slot::value, "the end a"},
-    HeaderLine{"b = ", Field::real, Slot::value, "the end b"},
+    HeaderLine{leiaute::rotulo_intervalo, Field::none, Slot::none, "the line 'Intervalo inicial:'"},
+    HeaderLine{leiaute::rotulo_a, Field::real, Slot::value, "the end a"},
+    HeaderLine{leiaute::rotulo_b, Field::real, Slot::value, "the end b"},
     tolerance_lower, nmax_line, blank_line, blank_line, heading_line,
 };
 inline constexpr std::array estimate_header = {
     blank_line,
-    HeaderLine{"Estimativa inicial (p0) = ", Field::real, Slot::value, "the initial estimate"},
+    HeaderLine{leiaute::rotulo_estimativa, Field::real, Slot::value, "the initial estimate"},
     tolerance_lower, nmax_line, blank_line, blank_line, heading_line,
 };
 inline constexpr std::array tolerance_header = {
     blank_line,
-    HeaderLine{"Toler\xE2ncia admitida: ", Field::real, Slot::tolerance, "the tolerance"},
+    HeaderLine{leiaute::rotulo_tolerancia_maiuscula, Field::real, Slot::tolerance, "the tolerance"},
     nmax_line, blank_line, blank_line, heading_line,
 };
 
@@ -90,8 +102,8 @@ constexpr std::span<const HeaderLine> header_lines(Header kind) {
 }
 
 // After the table, two empty lines and this line with nmax in I5.
-inline constexpr std::string_view trailer_start = "O m\xE9todo falhou ap\xF3s ";
-inline constexpr std::string_view trailer_end = " itera\xE7\xF5" "es";
+inline constexpr std::string_view trailer_start = leiaute::falha_inicio;
+inline constexpr std::string_view trailer_end = leiaute::falha_fim;
 
 // A report converted to UTF-8 may begin with a byte order mark.
 inline constexpr std::string_view utf8_mark = "\xEF\xBB\xBF";
