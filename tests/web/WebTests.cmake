@@ -6,23 +6,9 @@
 #     suite;
 #   - the page in headless Chromium, from a local web server and from disk.
 
-# The end-to-end suite is a host program: it is configured and built for the
-# host beside this build, and its tests join this build's tests. That build
-# also makes the Linux program that the other tests compare with.
-include(ExternalProject)
+include(HostEndToEnd.cmake)
+raizes_host_end_to_end(DEPENDS raizes ARGS -DRAIZES_E2E_PROGRAM=${CMAKE_BINARY_DIR}/raizes -DRAIZES_E2E_RUNNER=node)
 set(host_e2e ${CMAKE_BINARY_DIR}/host-e2e)
-ExternalProject_Add(host_e2e
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}
-  BINARY_DIR ${host_e2e}
-  CMAKE_ARGS
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    -DRAIZES_BENCH=OFF
-    -DRAIZES_E2E_PROGRAM=${CMAKE_BINARY_DIR}/raizes
-    -DRAIZES_E2E_RUNNER=node
-  INSTALL_COMMAND ""
-  BUILD_ALWAYS ON
-  DEPENDS raizes)
-set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTestTestfile.cmake)
 
 # The page in headless Chromium, against the Linux program's report.
 find_program(RAIZES_CHROMIUM chromium REQUIRED)

@@ -73,23 +73,11 @@ endforeach()
 # The stand-in command processor of the end-to-end tests.
 add_executable(record_command windows/record_command.cpp)
 
-# The end-to-end suite is a host program: it is configured and built for the
-# host beside this build, and its tests join this build's tests.
-include(ExternalProject)
-set(host_e2e ${CMAKE_BINARY_DIR}/host-e2e)
-ExternalProject_Add(host_e2e
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}
-  BINARY_DIR ${host_e2e}
-  CMAKE_ARGS
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    -DRAIZES_BENCH=OFF
-    -DRAIZES_E2E_PROGRAM=$<TARGET_FILE:raizes>
-    -DRAIZES_E2E_RECORDER=$<TARGET_FILE:record_command>
-    -DRAIZES_E2E_WINE=${wine_session}
-  INSTALL_COMMAND ""
-  BUILD_ALWAYS ON
-  DEPENDS raizes record_command)
-set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${host_e2e}/tests/CTestTestfile.cmake)
+include(HostEndToEnd.cmake)
+raizes_host_end_to_end(
+  DEPENDS raizes record_command
+  ARGS -DRAIZES_E2E_PROGRAM=$<TARGET_FILE:raizes> -DRAIZES_E2E_RECORDER=$<TARGET_FILE:record_command>
+       -DRAIZES_E2E_WINE=${wine_session})
 
 # The editor for real: the report opened by Wine's cmd.exe and notepad.exe.
 find_program(RAIZES_XDOTOOL xdotool REQUIRED)
