@@ -24,16 +24,10 @@ set(RAIZES_WINEPREFIX "${wineprefix_default}" CACHE PATH "Temporary Wine prefix 
 # every 32-bit program ends at once with status 0, having done nothing.
 set(wine_dll_path "")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-  execute_process(COMMAND dpkg-query -W -f=\${Version} libwine
-                  OUTPUT_VARIABLE libwine_version RESULT_VARIABLE libwine_status ERROR_QUIET)
-  if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
-    set(setup_cache "$ENV{XDG_CACHE_HOME}")
-  else()
-    set(setup_cache "$ENV{HOME}/.cache")
-  endif()
-  set(RAIZES_WINE_I386 "${setup_cache}/raizes/wine-i386-${libwine_version}/usr/lib/i386-linux-gnu/wine"
-      CACHE PATH "Wine's 32-bit libraries (tools/setup windows unpacks them)")
-  if(NOT libwine_status EQUAL 0 OR NOT EXISTS "${RAIZES_WINE_I386}/i386-windows/kernel32.dll")
+  execute_process(COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-i386 OUTPUT_VARIABLE wine_i386
+                  OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE wine_i386_status ERROR_QUIET)
+  set(RAIZES_WINE_I386 "${wine_i386}" CACHE PATH "Wine's 32-bit libraries (tools/setup windows unpacks them)")
+  if(NOT wine_i386_status EQUAL 0 OR NOT EXISTS "${RAIZES_WINE_I386}/i386-windows/kernel32.dll")
     message(FATAL_ERROR "Wine's 32-bit side is missing from ${RAIZES_WINE_I386}: run tools/setup windows, "
                         "or configure with -DRAIZES_TESTS=OFF to build the program alone")
   endif()
