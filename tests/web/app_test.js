@@ -147,13 +147,13 @@ async function served(browser, copy) {
         'a pasted name holding ESC reaches the program whole');
   await page.click('#viewer-close');
 
-  const templateCopy = path.join(copy, 'service-worker.js');
-  fs.copyFileSync(path.join(webSource, 'site', 'service-worker.js'), templateCopy);
+  // The site changes: the service worker made anew, as the site's assembly makes it.
+  fs.copyFileSync(path.join(webSource, 'site', 'service-worker.js'), path.join(copy, 'service-worker.js'));
   fs.appendFileSync(path.join(copy, 'style.css'), '\n/* changed */\n');
-  spawnSync(process.execPath, [path.join(webSource, 'make_offline.js'), copy], { stdio: 'inherit' });
+  const made = spawnSync(process.execPath, [path.join(webSource, 'make_offline.js'), copy], { stdio: 'inherit' });
   server = await serve(copy, Number(new URL(url).port));
   await page.reload();
-  check(await until(page, async (css) => {
+  check(made.status === 0 && await until(page, async (css) => {
     const names = await caches.keys();
     const style = names.length === 1 && await (await caches.open(names[0])).match('style.css');
     return style && (await style.text()) === css;

@@ -363,7 +363,7 @@
     document.querySelectorAll('body > header, body > main').forEach(function(part) { part.inert = inert; });
   };
   Viewer.prototype.close = function() {
-    if (!this.element.classList.contains('hidden')) this.element.classList.add('hidden');
+    this.element.classList.add('hidden');
     this.outside(false);
     this.text.textContent = '';
     this.file = null;
