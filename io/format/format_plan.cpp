@@ -163,7 +163,7 @@ void write_along_plan(Unit& unit, const FormatPlan& plan, const QueuedItems& ite
     if (room) {
         commit_bytes(unit, plan.length);
     } else {
-        put_bytes(unit, out, plan.length);
+        if (Status status = put_bytes(unit, out, plan.length); status.failed()) fail(status.message_number);
     }
     if (plan.ends_a_record) unit.record_written = true;
 }

@@ -104,12 +104,14 @@ private:
     // Passes the record to the unit; a file record gets its CR LF here.
     void hand_over(bool with_line_end) {
         in_transit_ = true;
+        Status status = done;
         if (console_) {
-            send_console_record(unit_, record_.data(), record_.size());
+            status = send_console_record(unit_, record_.data(), record_.size());
         } else {
             if (with_line_end) record_.append("\r\n", 2);
-            put_bytes(unit_, record_.data(), record_.size());
+            status = put_bytes(unit_, record_.data(), record_.size());
         }
+        if (status.failed()) fail(status.message_number);
         record_.clear();
         column_ = 0;
         in_transit_ = false;
@@ -125,7 +127,7 @@ private:
 
 // The first write statement on a formatted sequential file cuts it first.
 void prepare(Unit& unit) {
-    if (unit.connection.kind == UnitKind::formatted_sequential && !unit.positioned_for_writing) prepare_for_writing(unit);
+    if (Status status = prepare_for_writing(unit); status.failed()) fail(status.message_number);
 }
 
 void write_by_walk(Unit& unit, const CompiledFormat& format, const QueuedItems& items, bool non_advancing) {

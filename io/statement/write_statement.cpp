@@ -187,7 +187,7 @@ int end_write() {
                 statement->plans.plan_for(statement->format, statement->items, statement->non_advancing);
             format_write(*unit, statement->format, plan, statement->items, statement->non_advancing);
         } else {
-            list_write(*unit, statement->items);
+            if (Status status = list_write(*unit, statement->items); status.failed()) fail(status.message_number);
         }
     } catch (const IoFailure& failure) {
         if (statement->return_errors) return failure.message_number;

@@ -1,12 +1,24 @@
 #pragma once
-// Output through a unit's record buffer, and the failures of the writes the
-// OS does not complete.
+// Output through a unit's record buffer, the records a unit takes, and the
+// failures of the writes the OS does not complete. Every write returns its
+// status: done, or failed with 6422 (no space), 6421 (access refused) or
+// 6423 (any other failure).
 #include <cstddef>
+#include <string_view>
 
+#include "io/units/status.hpp"
 #include "io/units/unit.hpp"
 #include "platform/console.hpp"
 
 namespace io {
+
+// A finished record: a file gets it through the buffer with CR LF after
+// it, a console as one console record (console.hpp). Either way the unit
+// has written a record.
+Status put_record(Unit& unit, std::string_view record);
+// The bytes of a record that a statement leaves open: a file gets them
+// through the buffer as they are, a console as one console record.
+Status put_open_record(Unit& unit, std::string_view record);
 
 // The unit's buffer as room to write into: `reserve_bytes` gives the write
 // position when at least `count` bytes fit before the buffer is full (null
@@ -19,21 +31,20 @@ inline char* reserve_bytes(Unit& unit, std::size_t count) {
 inline void commit_bytes(Unit& unit, std::size_t count) { unit.buffer.position += static_cast<int>(count); }
 
 // Output through the unit's buffer; a full buffer is passed to the file.
-// Failures throw IoFailure (6422 no space, 6421 access refused, 6423 other).
-void put_bytes(Unit& unit, const char* bytes, std::size_t count);
-void put_repeated(Unit& unit, char c, std::size_t count);
-void flush_buffer(Unit& unit);
-// The same without throwing: returns 0 or the failure's message number.
-int flush_buffer_status(Unit& unit);
+Status put_bytes(Unit& unit, const char* bytes, std::size_t count);
+Status flush_buffer(Unit& unit);
 // Passes bytes straight to the unit's output handle.
-void write_through(Unit& unit, const char* bytes, std::size_t count);
+Status write_through(Unit& unit, const char* bytes, std::size_t count);
 
 // 0 for none, 422 no space, 421 access refused, 423 any other failure.
 int write_failure_number(plat::WriteFailure failure);
 
 // The first write statement on a formatted sequential file cuts the file at
 // the write position, so nothing older remains behind the new records.
-// Throws IoFailure when the file cannot be written.
-void prepare_for_writing(Unit& unit);
+Status cut_for_writing(Unit& unit);
+inline Status prepare_for_writing(Unit& unit) {
+    if (unit.connection.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return done;
+    return cut_for_writing(unit);
+}
 
 }  // namespace io
