@@ -21,11 +21,10 @@ struct QueuedItem {
 };
 
 // The item types of a statement in list order, two bits each: what a
-// format plan is chosen by. Only the first `signature_items` types fit.
+// format plan is kept by. Only the first `signature_items` types fit.
 struct ItemSignature {
     std::uint64_t codes = 0;
     std::uint32_t count = 0;
-    bool has_character = false;
 
     friend bool operator==(const ItemSignature&, const ItemSignature&) = default;
 };
@@ -64,7 +63,6 @@ private:
     QueuedItem& next(ItemType type) {
         if (signature_.count < signature_items) signature_.codes |= signature_code(type) << (2 * signature_.count);
         ++signature_.count;
-        signature_.has_character |= type == ItemType::character;
         if (count_ == capacity_) grow();
         QueuedItem& item = slots_[count_++];
         item.type = type;

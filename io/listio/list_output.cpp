@@ -21,10 +21,11 @@ constexpr int real8_field_width = 24;
 constexpr EditParams real8_list_params{.w = real8_field_width, .d = 15, .e = 3, .form = RealForm::list};
 
 // The records of one list-directed statement. The first byte of a record
-// is its leading blank, which the console takes as carriage control.
+// is its leading blank, which the console takes as carriage control; the
+// last two are room for the line end of a file.
 struct ListRecord {
     Unit& unit;
-    char bytes[1 + record_room + 1];
+    char bytes[1 + record_room + 2];
     int length = 0;
     int pending_blanks = 1;
     int room = record_room;
@@ -44,7 +45,7 @@ struct ListRecord {
         pending_blanks = 0;
     }
     Status end() {
-        const Status status = put_record(unit, std::string_view(bytes, static_cast<std::size_t>(length)));
+        const Status status = put_record(unit, bytes, static_cast<std::size_t>(length));
         length = 0;
         pending_blanks = 1;
         room = record_room;

@@ -12,23 +12,14 @@
 
 namespace io {
 
-// A finished record: a file gets it through the buffer with CR LF after
-// it, a console as one console record (console.hpp). Either way the unit
-// has written a record.
-Status put_record(Unit& unit, std::string_view record);
+// A finished record of `length` bytes, followed by room for two bytes more:
+// a file gets it through the buffer with CR LF written into that room, a
+// console as one console record (console.hpp). Either way the unit has
+// written a record.
+Status put_record(Unit& unit, char* record, std::size_t length);
 // The bytes of a record that a statement leaves open: a file gets them
 // through the buffer as they are, a console as one console record.
 Status put_open_record(Unit& unit, std::string_view record);
-
-// The unit's buffer as room to write into: `reserve_bytes` gives the write
-// position when at least `count` bytes fit before the buffer is full (null
-// otherwise; nothing is passed to the file), and `commit_bytes` counts the
-// bytes written there.
-inline char* reserve_bytes(Unit& unit, std::size_t count) {
-    const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-    return count <= room ? unit.buffer.bytes.get() + unit.buffer.position : nullptr;
-}
-inline void commit_bytes(Unit& unit, std::size_t count) { unit.buffer.position += static_cast<int>(count); }
 
 // Output through the unit's buffer; a full buffer is passed to the file.
 Status put_bytes(Unit& unit, const char* bytes, std::size_t count);
