@@ -22,23 +22,20 @@ void put_character_field(Record& record, std::size_t w, const char* text, std::s
 
 Status write_formatted(Unit& unit, const FormatPlan& plan, const QueuedItems& items, Record& record) {
     if (Status status = prepare_for_writing(unit); status.failed()) return status;
-    record.clear();
-    FieldText text;
     const QueuedItem* item = items.list().data();
     for (const PlanStep& step : plan.steps) {
-        Status handed = done;
         switch (step.kind) {
             case PlanStepKind::bytes:
                 record.put(plan.bytes.data() + step.offset, step.length);
                 break;
             case PlanStepKind::integer_field:
-                record.put_field(edit_integer_field((item++)->integer, step.params, text));
+                put_integer_field(record, (item++)->integer, step.params);
                 break;
             case PlanStepKind::real_field:
-                record.put_field(edit_real_field((item++)->real, step.params, text));
+                put_real_field(record, (item++)->real, step.params);
                 break;
             case PlanStepKind::report_real_field:
-                record.put_field(edit_report_exponent_field((item++)->real, step.params, text));
+                put_report_field(record, (item++)->real, step.params);
                 break;
             case PlanStepKind::character_field:
                 put_character_field(record, step.length, items.text_of(*item), item->text_length);
@@ -51,16 +48,19 @@ Status write_formatted(Unit& unit, const FormatPlan& plan, const QueuedItems& it
             case PlanStepKind::move_back:
                 record.move_back(step.offset);
                 break;
-            case PlanStepKind::record_end:
-                handed = put_record(unit, record.finished(), record.text().size());
+            case PlanStepKind::record_end: {
+                const Status status = put_record(unit, record.finished(), record.text().size());
                 record.clear();
+                if (status.failed()) return status;
                 break;
-            case PlanStepKind::leave_open:
-                handed = put_open_record(unit, record.text());
+            }
+            case PlanStepKind::leave_open: {
+                const Status status = put_open_record(unit, record.text());
                 record.clear();
+                if (status.failed()) return status;
                 break;
+            }
         }
-        if (handed.failed()) return handed;
     }
     if (plan.end.failed() && !record.empty()) {
         // The statement's error is the one reported, whatever becomes of

@@ -10,8 +10,9 @@
 namespace io {
 
 // Writes the statement of `items` along its plan, building each record in
-// `record`. A failure ends the statement; the characters produced before
-// it stay in the record, which the unit then takes as it stands.
+// `record`, which is empty before and after. A failure ends the statement;
+// the characters produced before it stay in the record, which the unit then
+// takes as it stands.
 Status write_formatted(Unit& unit, const FormatPlan& plan, const QueuedItems& items, Record& record);
 
 }  // namespace io

@@ -38,10 +38,9 @@ void Record::fill(char c, std::size_t count) {
     advance(count);
 }
 
-// Before the record's end a field must not write past its own columns.
-void Record::overwrite(const FittedField& field) {
-    fill(field.lead_char, static_cast<std::size_t>(field.lead));
-    put(field.body.data(), field.body.size());
+void Record::overwrite_with_end(std::size_t width) {
+    std::memmove(storage_.get() + column_, storage_.get() + size_, width);
+    advance(width);
 }
 
 void Record::clear() {

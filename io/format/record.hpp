@@ -2,8 +2,9 @@
 // The record a format-directed statement is building: its bytes so far and
 // the column where the next characters go. A record has no length limit.
 // Its storage always keeps a block of spare room (blocks.hpp) past the room
-// a write asks for, so that a field at the record's end is written as whole
-// blocks.
+// a write asks for, so that a field is edited and fitted as whole blocks
+// at the record's end.
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <string_view>
@@ -19,7 +20,7 @@ public:
     bool empty() const { return size_ == 0; }
     // The bytes of the record, followed by (at least) a block of spare room.
     char* finished() {
-        if (capacity_ - size_ < blocks::block_size) grow_to(size_, 0);
+        end_room(0);
         return storage_.get();
     }
 
@@ -27,13 +28,23 @@ public:
     // the record past its end.
     void put(const char* bytes, std::size_t count);
     void fill(char c, std::size_t count);
-    // A field at the record's end goes as whole blocks into the spare room.
-    void put_field(const FittedField& field) {
-        if (column_ < size_) return overwrite(field);
-        const auto lead = static_cast<std::size_t>(field.lead);
-        char* out = blocks::fill_run(room(lead + field.body.size()), field.lead_char, lead);
-        blocks::copy_run(out, field.body.data(), field.body.size());
-        advance(lead + field.body.size());
+    // A field of w columns: `edit(at)` writes its text at the record's end,
+    // where there is room for a field text and for w columns, and returns
+    // its length; the text goes after blanks, or the field is w asterisks
+    // when the text is longer than w or not held.
+    template <class Edit>
+    void put_field(int w, const Edit& edit) {
+        const std::size_t width = w > 0 ? static_cast<std::size_t>(w) : 0;
+        const std::size_t end = size_;
+        char* at = end_room(std::max(width, static_cast<std::size_t>(field_capacity)));
+        const std::size_t length = static_cast<unsigned>(edit(at));
+        if (length > width || length > field_capacity) {
+            blocks::fill_run(at, '*', width);
+        } else {
+            blocks::shift_run(at, length, width - length, ' ');
+        }
+        if (column_ < end) return overwrite_with_end(width);
+        size_ = column_ = end + width;
     }
     // Later characters overwrite the record from `column`, before its end.
     void move_back(std::size_t column) { column_ = column; }
@@ -47,25 +58,29 @@ private:
         void operator()(char* storage) const { ::operator delete[](storage); }
     };
 
-    // Room for `count` bytes from the column, and the spare block after them.
+    // Room for `count` bytes from the column, or from the end, and the spare
+    // block after them.
     char* room(std::size_t count) {
-        if (capacity_ - column_ < blocks::block_size || capacity_ - column_ - blocks::block_size < count) {
-            grow_to(column_, count);
-        }
+        if (capacity_ - column_ < count + blocks::block_size) grow_to(column_, count);
         return storage_.get() + column_;
+    }
+    char* end_room(std::size_t count) {
+        if (capacity_ - size_ < count + blocks::block_size) grow_to(size_, count);
+        return storage_.get() + size_;
     }
     // Storage for `count` bytes from `from`, and the spare block after them.
     void grow_to(std::size_t from, std::size_t count);
-    void overwrite(const FittedField& field);
     void advance(std::size_t count) {
         column_ += count;
         if (column_ > size_) size_ = column_;
     }
+    // The `width` bytes after the record's end go at the column.
+    void overwrite_with_end(std::size_t width);
 
     std::unique_ptr<char[], Release> storage_;
     std::size_t capacity_ = 0;  // bytes of storage
     std::size_t size_ = 0;      // the furthest extent written
-    std::size_t column_ = 0;    // where the next character goes (0 = first column)
+    std::size_t column_ = 0;    // where the next character goes (0 = first column), up to size_
 };
 
 }  // namespace io

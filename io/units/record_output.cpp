@@ -61,30 +61,6 @@ Status flush_buffer(Unit& unit) {
     return failed(write_failure_number(failure));
 }
 
-// The bytes go into the buffer; when it is full and bytes are left, it is
-// passed to the file.
-Status put_bytes(Unit& unit, const char* bytes, std::size_t count) {
-    for (;;) {
-        const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-        const std::size_t part = count < room ? count : room;
-        std::memcpy(unit.buffer.bytes.get() + unit.buffer.position, bytes, part);
-        unit.buffer.position += static_cast<int>(part);
-        if (part == count) return done;
-        bytes += part;
-        count -= part;
-        if (Status status = flush_buffer(unit); status.failed()) return status;
-    }
-}
-
-Status put_record(Unit& unit, char* record, std::size_t length) {
-    if (unit.connection.console()) return send_console_record(unit, record, length);
-    record[length] = '\r';
-    record[length + 1] = '\n';
-    if (Status status = put_bytes(unit, record, length + 2); status.failed()) return status;
-    unit.record_written = true;
-    return done;
-}
-
 Status put_open_record(Unit& unit, std::string_view record) {
     if (unit.connection.console()) return send_console_record(unit, record.data(), record.size());
     return put_bytes(unit, record.data(), record.size());

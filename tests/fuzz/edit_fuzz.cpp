@@ -23,6 +23,7 @@
 #include <string>
 
 #include "io/format/edit.hpp"
+#include "io/format/record.hpp"
 #include "support/decimal_digits.hpp"
 #include "support/exact_reference.hpp"
 
@@ -105,9 +106,6 @@ Case decode(const std::uint8_t* data, std::size_t size) {
     return c;
 }
 
-std::string columns(const io::FittedField& f) {
-    return std::string(static_cast<std::size_t>(f.lead), f.lead_char) + std::string(f.body);
-}
 
 [[noreturn]] void mismatch(const Case& c, const char* what, const std::string& want, const std::string& got) {
     std::fprintf(stderr,
@@ -142,9 +140,9 @@ void check_conversion(const Case& c) {
 bool defined_parameters(const Case& c) { return c.w >= 0 && c.w <= 400 && c.d >= 0 && c.d <= 200 && c.e >= -2 && c.e <= 12; }
 
 void check_integer(const Case& c) {
-    io::FieldText text;
-    const std::string got =
-        columns(io::edit_integer_field(c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus}, text));
+    io::Record record;
+    io::put_integer_field(record, c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus});
+    const std::string got(record.text());
     if (c.w >= 0 && c.w <= 400 && c.d <= 400) {
         const std::string want = exact::fitted(exact::integer_text(c.integer_value, c.d, c.sign_plus), c.w);
         if (want != got) mismatch(c, "Iw.m", want, got);
@@ -162,22 +160,20 @@ io::RealForm form_of(const Case& c) {
 
 void check_real(const Case& c) {
     const int cap = c.real4 ? 7 : 16;
-    io::FieldText text;
     const io::RealForm form = form_of(c);
     const int k = form == io::RealForm::exponent ? c.k : 0;
     // The field as the record writer makes it: a text too wide for the field
     // text gives a field of asterisks.
-    const std::string got = columns(io::edit_real_field(c.value,
-                                                        {.w = c.w,
-                                                         .d = c.d,
-                                                         .e = c.e,
-                                                         .k = k,
-                                                         .sign_plus = c.sign_plus,
-                                                         .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
-                                                         .form = form},
-                                                        text));
-    if (text.length < 0 || text.length > io::field_capacity || (text.too_wide && text.length != 0))
-        mismatch(c, "field text length", "0 to capacity", std::to_string(text.length));
+    io::Record record;
+    io::put_real_field(record, c.value,
+                       {.w = c.w,
+                        .d = c.d,
+                        .e = c.e,
+                        .k = k,
+                        .sign_plus = c.sign_plus,
+                        .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
+                        .form = form});
+    const std::string got(record.text());
 
     if (!defined_parameters(c)) {
         if (got.size() != static_cast<std::size_t>(std::max(c.w, 0)))

@@ -3,7 +3,7 @@
 // judge the writer by: each statement goes through the compiled format
 // item by item, as the rules of the statement say, and builds its records
 // in a string that stands for a file unit. The fields come from the
-// editing's own interface (edit_integer_field, edit_real_field), which the
+// editing's own interface (put_integer_field, put_real_field), which the
 // exact reference judges in turn.
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +13,7 @@
 
 #include "io/format/edit.hpp"
 #include "io/format/format_compiler.hpp"
+#include "io/format/record.hpp"
 #include "io/format/format_entries.hpp"
 #include "io/format/output_items.hpp"
 #include "runtime/messages.hpp"
@@ -85,11 +86,10 @@ private:
 
     int edit(const io::QueuedItem& item) {
         const Entry& c = current_;
-        io::FieldText text;
-        io::FittedField field;
+        io::Record field;
         if (item.type == io::ItemType::integer4) {
             if (c.kind != edit_i) return mismatch(item.type);
-            field = io::edit_integer_field(item.integer, {.w = c.w, .d = c.d, .sign_plus = sign_plus_}, text);
+            io::put_integer_field(field, item.integer, {.w = c.w, .d = c.d, .sign_plus = sign_plus_});
         } else if (item.type == io::ItemType::real8) {
             io::EditParams p{.w = c.w, .d = c.d, .e = c.e, .k = scale_, .sign_plus = sign_plus_};
             if (c.kind == edit_f) {
@@ -104,7 +104,7 @@ private:
             } else if (c.kind != edit_e && c.kind != edit_d) {
                 return mismatch(item.type);
             }
-            field = io::edit_real_field(item.real, p, text);
+            io::put_real_field(field, item.real, p);
         } else {
             if (c.kind != edit_a) return mismatch(item.type);
             std::string_view value(items_.text_of(item), item.text_length);
@@ -116,7 +116,7 @@ private:
             }
             return 0;
         }
-        write(std::string(static_cast<std::size_t>(field.lead), field.lead_char) + std::string(field.body));
+        write(field.text());
         return 0;
     }
 

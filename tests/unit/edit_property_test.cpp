@@ -2,6 +2,7 @@
 // reference: the decimal expansion of the double by big-integer arithmetic,
 // then the two roundings digit by digit.
 #include "io/format/edit.hpp"
+#include "io/format/record.hpp"
 #include "support/decimal_digits.hpp"
 #include "support/exact_reference.hpp"
 
@@ -221,10 +222,9 @@ std::string hex_bits(double v) {
 }
 
 std::string edited_report_field(double value) {
-    io::FieldText text;
-    io::edit_real(value, {.w = 25, .d = 15, .e = 2, .k = 1}, text);
-    const io::FittedField f = io::fit_field(text, 25);
-    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
+    io::Record record;
+    io::put_report_field(record, value, {.w = 25, .d = 15, .e = 2, .k = 1});
+    return std::string(record.text());
 }
 
 std::string conversion_text(char sign, const std::string& digits, int exponent, const char* nonfinite) {
