@@ -24,7 +24,6 @@
 
 #include "io/format/edit.hpp"
 #include "io/format/record.hpp"
-#include "support/decimal_digits.hpp"
 #include "support/exact_reference.hpp"
 
 namespace {
@@ -118,21 +117,18 @@ Case decode(const std::uint8_t* data, std::size_t size) {
 }
 
 void check_conversion(const Case& c) {
-    const exact::Conversion want = exact::conversion(c.value);
-    const io::DecimalDigits got = io::to_decimal_digits(c.value);
-    const std::string want_text = want.nonfinite ? std::string(1, want.sign) + want.nonfinite
-                                                 : std::string(1, want.sign) + "0." + want.digits + "E" +
-                                                       std::to_string(want.exponent);
-    std::string got_text;
-    if (got.finite != (want.nonfinite == nullptr) || (!got.finite && got.nonfinite_text == nullptr) ||
-        got.count < 1 || got.count > 17)
-        got_text = "(malformed record)";
-    else if (!got.finite)
-        got_text = std::string(1, got.sign) + got.nonfinite_text;
-    else
-        got_text = std::string(1, got.sign) + "0." + std::string(got.digits, static_cast<std::size_t>(got.count)) +
-                   "E" + std::to_string(got.exponent);
-    if (want_text != got_text) mismatch(c, "decimal conversion", want_text, got_text);
+    const std::string want = exact::conversion_text(exact::conversion(c.value));
+    std::string got;
+    if (const char* text = io::nonfinite_text(c.value)) {
+        got = std::string(1, std::signbit(c.value) ? '-' : ' ') + text;
+    } else if (const io::Decimal d = io::to_decimal(c.value); d.zero) {
+        got = " 0";
+    } else if (d.count != 17 || d.value < 10000000000000000u || d.value > 99999999999999999u) {
+        got = "(malformed conversion)";
+    } else {
+        got = std::string(1, d.sign) + "0." + std::to_string(d.value) + "E" + std::to_string(d.exponent);
+    }
+    if (want != got) mismatch(c, "decimal conversion", want, got);
 }
 
 // Parameters where the layout is defined and the text stays far inside the

@@ -133,6 +133,15 @@ inline Conversion conversion(double value) {
 
 inline bool is_zero(const Conversion& c) { return c.nonfinite == nullptr && c.digits == "0"; }
 
+// The sign and all 17 digits, the trailing zeros too; " 0" for zero, the
+// sign and the text of a non-finite value.
+inline std::string conversion_text(const Conversion& c) {
+    if (c.nonfinite != nullptr) return std::string(1, c.sign) + c.nonfinite;
+    if (is_zero(c)) return " 0";
+    return std::string(1, c.sign) + "0." + c.digits + std::string(17 - c.digits.size(), '0') + "E" +
+           std::to_string(c.exponent);
+}
+
 // The 17-digit string cut to n >= 1 digits, the digit after the cut
 // deciding; a carry out of the first digit gives "1" and x + 1.
 inline Conversion round_to(Conversion c, int n) {
