@@ -25,7 +25,7 @@ enum class PlanStepKind : std::uint8_t {
     character_field,    // the next item under Aw, w = `length`
     whole_text,         // the next item under A: its whole text
     move_back,          // later characters overwrite the record from column `offset`
-    record_end,
+    record_end,         // `length` of them: the record, then empty ones
     leave_open,  // the statement ends with its record open ($, \, non-advancing)
 };
 

@@ -166,11 +166,13 @@ private:
         advance(length);
     }
 
+    // Record ends one after another make one step.
     void end_record() {
         pending_blanks_ = 0;
         column_ = 0;
         extent_ = 0;
-        step(PlanStepKind::record_end);
+        if (plan_.steps.empty() || plan_.steps.back().kind != PlanStepKind::record_end) step(PlanStepKind::record_end);
+        ++plan_.steps.back().length;
     }
 
     // Later characters overwrite the record from `target`.

@@ -48,12 +48,13 @@ Status write_formatted(Unit& unit, const FormatPlan& plan, const QueuedItems& it
             case PlanStepKind::move_back:
                 record.move_back(step.offset);
                 break;
-            case PlanStepKind::record_end: {
-                const Status status = put_record(unit, record.finished(), record.text().size());
-                record.clear();
-                if (status.failed()) return status;
+            case PlanStepKind::record_end:
+                for (std::size_t i = 0; i < step.length; ++i) {
+                    const Status status = put_record(unit, record.finished(), record.text().size());
+                    record.clear();
+                    if (status.failed()) return status;
+                }
                 break;
-            }
             case PlanStepKind::leave_open: {
                 const Status status = put_open_record(unit, record.text());
                 record.clear();

@@ -61,11 +61,11 @@ private:
     // Room for `count` bytes from the column, or from the end, and the spare
     // block after them.
     char* room(std::size_t count) {
-        if (capacity_ - column_ < count + blocks::block_size) grow_to(column_, count);
+        if (capacity_ - column_ < blocks::with_spare_room(count)) grow_to(column_, count);
         return storage_.get() + column_;
     }
     char* end_room(std::size_t count) {
-        if (capacity_ - size_ < count + blocks::block_size) grow_to(size_, count);
+        if (capacity_ - size_ < blocks::with_spare_room(count)) grow_to(size_, count);
         return storage_.get() + size_;
     }
     // Storage for `count` bytes from `from`, and the spare block after them.
