@@ -12,6 +12,14 @@ namespace io {
 
 namespace {
 
+// The empty records after a record end of n/.
+[[gnu::noinline]] Status put_empty_records(Unit& unit, Record& record, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (Status status = put_record(unit, record.finished(), 0); status.failed()) return status;
+    }
+    return done;
+}
+
 // Aw: the text right-aligned in w columns, or its first w characters.
 void put_character_field(Record& record, std::size_t w, const char* text, std::size_t length) {
     record.fill(' ', w > length ? w - length : 0);
@@ -48,13 +56,13 @@ Status write_formatted(Unit& unit, const FormatPlan& plan, const QueuedItems& it
             case PlanStepKind::move_back:
                 record.move_back(step.offset);
                 break;
-            case PlanStepKind::record_end:
-                for (std::size_t i = 0; i < step.length; ++i) {
-                    const Status status = put_record(unit, record.finished(), record.text().size());
-                    record.clear();
-                    if (status.failed()) return status;
-                }
+            case PlanStepKind::record_end: {
+                Status status = put_record(unit, record.finished(), record.text().size());
+                record.clear();
+                if (!status.failed() && step.length > 1) status = put_empty_records(unit, record, step.length - 1);
+                if (status.failed()) return status;
                 break;
+            }
             case PlanStepKind::leave_open: {
                 const Status status = put_open_record(unit, record.text());
                 record.clear();
