@@ -58,7 +58,7 @@ Status flush_buffer(Unit& unit) {
     unit.buffer.position = 0;
     unit.buffer.file_offset += count;
     if (failure != plat::WriteFailure::none) drop_partial_record(unit);
-    return failed(write_failure_number(failure));
+    return Status{write_failure_number(failure)};
 }
 
 Status put_open_record(Unit& unit, std::string_view record) {
@@ -72,7 +72,7 @@ Status put_open_record(Unit& unit, std::string_view record) {
 Status write_through(Unit& unit, const char* bytes, std::size_t count) {
     plat::WriteFailure failure = plat::write_all(unit.connection.out_handle, bytes, count);
     if (failure == plat::WriteFailure::other && unit.connection.kind == UnitKind::console) return done;
-    return failed(write_failure_number(failure));
+    return Status{write_failure_number(failure)};
 }
 
 Status cut_for_writing(Unit& unit) {
