@@ -26,9 +26,10 @@
 
   // ----------------------------------------------------------------------
   // The folder: files by name, for the whole visit of the page. A file's
-  // bytes are kept in blocks, so that a growing file is never copied, until
-  // the page asks for them whole; the limit counts the bytes of the files.
-  var BLOCK = 1024 * 1024;
+  // bytes are one buffer. While it is written it grows in place where the
+  // browser can resize an ArrayBuffer (room is reserved, and memory taken as
+  // the file grows), else by a copy twice as large; the limit counts the
+  // bytes of the files.
   function Folder() {
     this.files = new Map();
     this.handles = new Map();
@@ -41,45 +42,31 @@
   // is not there. The null device is the one device.
   Folder.NULL_DEVICE = '/dev/null';
   Folder.prototype.valid = function(name) { return name.length > 0 && name.indexOf('/') < 0; };
-  // A file's bytes in one piece. Blocks missing from a file are zeros.
+  // A file's bytes in one piece, in a buffer of their own size: the
+  // browser's texts and downloads take no resizable buffer.
   Folder.prototype.bytesOf = function(file) {
-    if (file.whole) return file.whole;
-    if (file.size <= BLOCK && file.blocks[0]) return file.blocks[0].subarray(0, file.size);
-    var whole = new Uint8Array(file.size);
-    file.blocks.forEach(function(block, i) {
-      if (block) whole.set(block.subarray(0, Math.min(BLOCK, file.size - i * BLOCK)), i * BLOCK);
-    });
-    file.whole = whole;
-    file.blocks = null;
-    return whole;
+    if (file.bytes.buffer.resizable) file.bytes = file.bytes.slice(0, file.size);
+    return file.bytes.subarray(0, file.size);
   };
-  // The file's bytes in blocks again, to be changed.
-  Folder.prototype.blocksOf = function(file) {
-    if (file.whole) {
-      var whole = file.whole;
-      file.whole = null;
-      file.blocks = [];
-      for (var at = 0; at < whole.length; at += BLOCK) {
-        var block = new Uint8Array(BLOCK);
-        block.set(whole.subarray(at, at + BLOCK));
-        file.blocks.push(block);
-      }
-    }
-    return file.blocks;
-  };
-  // Copies `bytes` into the file at `position`; false when the browser has
-  // no memory for a block.
-  Folder.prototype.place = function(file, position, bytes) {
-    var blocks = this.blocksOf(file);
+  Folder.prototype.newBytes = function(length) {
     try {
-      for (var done = 0; done < bytes.length;) {
-        var at = position + done;
-        var i = Math.floor(at / BLOCK);
-        var offset = at - i * BLOCK;
-        var part = Math.min(BLOCK - offset, bytes.length - done);
-        if (!blocks[i]) blocks[i] = new Uint8Array(BLOCK);
-        blocks[i].set(bytes.subarray(done, done + part), offset);
-        done += part;
+      return new Uint8Array(new ArrayBuffer(length, { maxByteLength: Math.max(length, this.limit) }));
+    } catch (e) {
+      return new Uint8Array(length);
+    }
+  };
+  // Room for `size` bytes; false when the browser has no memory for them.
+  Folder.prototype.grow = function(file, size) {
+    var buffer = file.bytes.buffer;
+    if (size <= buffer.byteLength) return true;
+    var length = Math.max(size, 2 * buffer.byteLength, 65536);
+    try {
+      if (buffer.resizable && size <= buffer.maxByteLength) {
+        buffer.resize(Math.min(length, buffer.maxByteLength));
+      } else {
+        var grown = this.newBytes(length);
+        grown.set(file.bytes.subarray(0, file.size));
+        file.bytes = grown;
       }
       return true;
     } catch (e) {
@@ -101,7 +88,7 @@
       if (file && createNew) return -EEXIST;
       if (!file && !createNew) return -ENOENT;
       if (!file) {
-        file = { name: name, blocks: [], whole: null, size: 0, index: this.nextIndex++, written: 0, handles: 0,
+        file = { name: name, bytes: this.newBytes(0), size: 0, index: this.nextIndex++, written: 0, handles: 0,
                  removed: false };
         this.files.set(name, file);
       }
@@ -138,9 +125,12 @@
     var most = file.size + Math.max(0, this.limit - this.used);
     var n = Math.min(bytes.length, Math.max(0, most - h.position));
     if (n === 0 && bytes.length > 0) return -ENOSPC;
-    if (!this.place(file, h.position, bytes.subarray(0, n))) return -ENOSPC;
-    h.position += n;
-    if (h.position > file.size) this.resize(file, h.position);
+    var end = h.position + n;
+    if (!this.grow(file, end)) return -ENOSPC;
+    if (h.position > file.size) file.bytes.fill(0, file.size, h.position);
+    file.bytes.set(bytes.subarray(0, n), h.position);
+    if (end > file.size) this.resize(file, end);
+    h.position = end;
     file.written = Date.now();
     return n;
   };
@@ -159,23 +149,14 @@
     h.position = offset;
     return 0;
   };
-  // A file made longer gets zeros; one made shorter forgets its tail.
   Folder.prototype.truncate = function(handle, offset) {
     var h = this.handles.get(handle);
     if (!h || h.access === 1) return -EBADF;
     var file = h.file;
     if (file.device) return 0;
     if (offset > file.size && offset - file.size > this.limit - this.used) return -ENOSPC;
-    if (offset === 0) {
-      file.whole = null;
-      file.blocks = [];
-    }
-    var blocks = this.blocksOf(file);
-    if (offset < file.size) {
-      var last = Math.floor(offset / BLOCK);
-      blocks.length = Math.min(blocks.length, last + 1);
-      if (blocks[last]) blocks[last].fill(0, offset - last * BLOCK);
-    }
+    if (!this.grow(file, offset)) return -ENOSPC;
+    if (offset > file.size) file.bytes.fill(0, file.size, offset);
     this.resize(file, offset);
     return 0;
   };
@@ -199,15 +180,7 @@
     return Array.from(this.files.values()).filter(function(f) { return /\.txt$/i.test(f.name); });
   };
   // How many line ends the file has from `from` to `to`.
-  Folder.prototype.lineEnds = function(file, from, to) {
-    var pieces = file.whole ? [file.whole] : file.blocks;
-    var length = file.whole ? file.whole.length : BLOCK;
-    var count = 0;
-    for (var i = Math.floor(from / length); i < pieces.length && i * length < to; ++i) {
-      if (pieces[i]) count += lineEndsIn(pieces[i], Math.max(0, from - i * length), Math.min(length, to - i * length));
-    }
-    return count;
-  };
+  Folder.prototype.lineEnds = function(file, from, to) { return lineEndsIn(file.bytes, from, to); };
   function lineEndsIn(bytes, from, to) {
     var count = 0;
     for (var at = bytes.indexOf(10, from); at >= 0 && at < to; at = bytes.indexOf(10, at + 1)) ++count;
