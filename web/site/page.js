@@ -17,7 +17,10 @@
   var decoder = new TextDecoder('windows-1252');
   var encoding = new Map();
   for (var b = 0; b < 256; ++b) encoding.set(decoder.decode(new Uint8Array([b])), b);
-  var decode = function(bytes) { return decoder.decode(bytes); };
+  // The browser's texts and downloads take no resizable buffer, in which
+  // the folder writes its files (below): such bytes are copied first.
+  var fixed = function(bytes) { return bytes.buffer.resizable ? bytes.slice() : bytes; };
+  var decode = function(bytes) { return decoder.decode(fixed(bytes)); };
   var encode = function(text) {
     var bytes = [];
     for (var c of text) bytes.push(encoding.has(c) ? encoding.get(c) : 0x3F);
@@ -26,10 +29,9 @@
 
   // ----------------------------------------------------------------------
   // The folder: files by name, for the whole visit of the page. A file's
-  // bytes are one buffer. While it is written it grows in place where the
-  // browser can resize an ArrayBuffer (room is reserved, and memory taken as
-  // the file grows), else by a copy twice as large; the limit counts the
-  // bytes of the files.
+  // bytes are one buffer, which grows in place where the browser can resize
+  // an ArrayBuffer (room is reserved, and memory taken as the file grows),
+  // else by a copy twice as large; the limit counts the bytes of the files.
   function Folder() {
     this.files = new Map();
     this.handles = new Map();
@@ -42,12 +44,7 @@
   // is not there. The null device is the one device.
   Folder.NULL_DEVICE = '/dev/null';
   Folder.prototype.valid = function(name) { return name.length > 0 && name.indexOf('/') < 0; };
-  // A file's bytes in one piece, in a buffer of their own size: the
-  // browser's texts and downloads take no resizable buffer.
-  Folder.prototype.bytesOf = function(file) {
-    if (file.bytes.buffer.resizable) file.bytes = file.bytes.slice(0, file.size);
-    return file.bytes.subarray(0, file.size);
-  };
+  Folder.prototype.bytesOf = function(file) { return file.bytes.subarray(0, file.size); };
   Folder.prototype.newBytes = function(length) {
     try {
       return new Uint8Array(new ArrayBuffer(length, { maxByteLength: Math.max(length, this.limit) }));
@@ -128,7 +125,7 @@
     var end = h.position + n;
     if (!this.grow(file, end)) return -ENOSPC;
     if (h.position > file.size) file.bytes.fill(0, file.size, h.position);
-    file.bytes.set(bytes.subarray(0, n), h.position);
+    file.bytes.set(n === bytes.length ? bytes : bytes.subarray(0, n), h.position);
     if (end > file.size) this.resize(file, end);
     h.position = end;
     file.written = Date.now();
@@ -344,7 +341,7 @@
   function download(file) {
     if (!file) return;
     var link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([folder.bytesOf(file)], { type: 'text/plain' }));
+    link.href = URL.createObjectURL(new Blob([fixed(folder.bytesOf(file))], { type: 'text/plain' }));
     link.download = file.name;
     document.body.appendChild(link);
     link.click();
