@@ -39,13 +39,14 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
     process.on('SIGXFSZ', ignored);
 
     // A transfer that would block (a standard handle that another program
-    // made non-blocking) is tried again.
-    var transfer = function(fd, call) {
+    // made non-blocking) is tried again. `call` is fs.readSync or
+    // fs.writeSync.
+    var transfer = function(call, fd, buffer, length) {
       for (;;) {
         try {
-          var position = positions.has(fd) ? positions.get(fd) : null;
-          var n = call(position);
-          if (position !== null) positions.set(fd, position + n);
+          var position = positions.get(fd);
+          var n = call(fd, buffer, 0, length, position === undefined ? null : position);
+          if (position !== undefined) positions.set(fd, position + n);
           return n;
         } catch (e) {
           if (e.code !== 'EAGAIN') return failure(e);
@@ -59,17 +60,18 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
     // of PATH. Its path, or minus the error.
     var located = function(name) {
       if (name.length === 0) return -errorNumbers.ENOENT;
-      var folders = name.includes(0x2F) ? [null] : (process.env.PATH === undefined ? '/bin:/usr/bin' : process.env.PATH).split(':');
+      var path = process.env.PATH === undefined ? '/bin:/usr/bin' : process.env.PATH;
+      var folders = name.includes(0x2F) ? [null] : path.split(':');
       var refused = false;
       for (var folder of folders) {
-        var path = folder === null ? name : Buffer.concat([Buffer.from((folder || '.') + '/'), name]);
+        var candidate = folder === null ? name : Buffer.concat([Buffer.from((folder || '.') + '/'), name]);
         try {
-          if (!fs.statSync(path).isFile()) {
+          if (!fs.statSync(candidate).isFile()) {
             refused = true;
             continue;
           }
-          fs.accessSync(path, fs.constants.X_OK);
-          return path;
+          fs.accessSync(candidate, fs.constants.X_OK);
+          return candidate;
         } catch (e) {
           if (e.code === 'EACCES') refused = true;
           else if (e.code !== 'ENOENT' && e.code !== 'ENOTDIR') return failure(e);
@@ -85,33 +87,22 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
       return Array.from(bytes, function(b) { return '\\0' + b.toString(8); }).join('');
     };
     var run = function(path, command) {
+      var inherit = { stdio: 'inherit' };
       if (process.platform === 'win32') {
-        return childProcess.spawnSync(path.toString('latin1'), ['/c', command.toString('latin1')], { stdio: 'inherit' });
+        return childProcess.spawnSync(path.toString('latin1'), ['/c', command.toString('latin1')], inherit);
       }
       var script = 'p=$(printf "%b." "$1"); c=$(printf "%b." "$2"); exec "${p%.}" /c "${c%.}"';
-      return childProcess.spawnSync('/bin/sh', ['-c', script, 'sh', escaped(path), escaped(command)], { stdio: 'inherit' });
+      return childProcess.spawnSync('/bin/sh', ['-c', script, 'sh', escaped(path), escaped(command)], inherit);
     };
 
     return {
       isConsole: function(fd) { return tty.isatty(fd); },
       read: function(fd, size, deliver) {
         var buffer = Buffer.alloc(size);
-        var n = transfer(fd, function(position) { return fs.readSync(fd, buffer, 0, size, position); });
+        var n = transfer(fs.readSync, fd, buffer, size);
         return n < 0 ? n : deliver(buffer.subarray(0, n));
       },
-      write: function(fd, bytes) {
-        for (;;) {
-          try {
-            var position = positions.get(fd);
-            var n = fs.writeSync(fd, bytes, 0, bytes.length, position === undefined ? null : position);
-            if (position !== undefined) positions.set(fd, position + n);
-            return n;
-          } catch (e) {
-            if (e.code !== 'EAGAIN') return failure(e);
-            pause();
-          }
-        }
-      },
+      write: function(fd, bytes) { return transfer(fs.writeSync, fd, bytes, bytes.length); },
       close: function(fd) {
         positions.delete(fd);
         try { fs.closeSync(fd); } catch (e) {}
