@@ -35,6 +35,7 @@ if(RAIZES_WEB_ASYNCIFY)
     "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_write','raizes_host_wait']"
     -sASYNCIFY_STACK_SIZE=65536)
   set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host_files})
+  set_target_properties(raizes-plot raizes_plot_core PROPERTIES EXCLUDE_FROM_ALL ON)
   return()
 endif()
 
@@ -65,7 +66,8 @@ target_link_options(raizes-plot PRIVATE
   "-sEXPORTED_RUNTIME_METHODS=['FS','callMain']")
 
 # The program again, waiting by Asyncify: the whole program is compiled
-# apart, with the exceptions Asyncify can transform.
+# apart, with the exceptions Asyncify can transform (that build makes
+# raizes alone).
 include(ExternalProject)
 set(web_asyncify ${CMAKE_BINARY_DIR}/asyncify)
 ExternalProject_Add(raizes_asyncify
@@ -73,7 +75,6 @@ ExternalProject_Add(raizes_asyncify
   BINARY_DIR ${web_asyncify}
   CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
              -DRAIZES_WEB_ASYNCIFY=ON -DRAIZES_TESTS=OFF -DRAIZES_BENCH=OFF
-  BUILD_COMMAND ${CMAKE_COMMAND} --build ${web_asyncify} --target raizes
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${web_asyncify}/raizes.js)
