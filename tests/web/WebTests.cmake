@@ -34,3 +34,10 @@ add_test(NAME web.exp_and_pow_bits
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web/math_bits.sh ${host_e2e} $<TARGET_FILE:raizes-math-log>
                  ${CMAKE_BINARY_DIR}/math-calls.bin)
 set_tests_properties(web.exp_and_pow_bits PROPERTIES TIMEOUT 900)
+
+# The page as an app (offline, installable, on a phone, for everyone), and
+# names and pastes of a hostile user, in headless Chromium.
+add_test(NAME web.page_as_an_app
+         COMMAND ${RAIZES_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/app_test.js ${CMAKE_BINARY_DIR}/site ${CMAKE_BINARY_DIR}/npm
+                 ${CMAKE_SOURCE_DIR}/web)
+set_tests_properties(web.page_as_an_app PROPERTIES TIMEOUT 400 ENVIRONMENT RAIZES_CHROMIUM=${RAIZES_CHROMIUM})
