@@ -6,9 +6,11 @@
 # raizes.js starts the program under node (`node raizes.js`, or the start-up
 # script `raizes` beside it) with node's file system, standard handles and
 # processes; in a page the page hands it its own console, folder and viewer
-# (web/). The program's console reads and its wait for the viewer suspend
-# it (Asyncify) until the page answers, and so do its writes now and then,
-# so that the page stays responsive during a long run.
+# (web/). The program's console reads, its wait for the viewer and its
+# writes now and then (so that the page stays responsive during a long run)
+# wait for the page: raizes.js waits by JSPI, in the browsers that have it;
+# raizes-asyncify.js, the same program built again apart (asyncify/), waits
+# by Asyncify, in the others, at a cost in speed.
 
 set(web_host ${CMAKE_SOURCE_DIR}/platform/web)
 set(web_page ${CMAKE_SOURCE_DIR}/web)
@@ -16,30 +18,67 @@ find_program(RAIZES_NODE node REQUIRED)
 find_program(RAIZES_NPM npm REQUIRED)
 find_program(RAIZES_RSVG_CONVERT rsvg-convert REQUIRED)
 
-# Both are modules that a page or node instantiates, one file each, whose
-# memory may grow to 2 GiB.
-set(web_module_options -sMODULARIZE=1 -sSINGLE_FILE=1 -sENVIRONMENT=web,node -sALLOW_MEMORY_GROWTH=1
-    -sMAXIMUM_MEMORY=2GB)
+# Modules that a page or node instantiates, one file each, whose memory may
+# grow to 2 GiB.
+set(web_module_options -sMODULARIZE=1 -sSINGLE_FILE=1 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB)
+set(web_host_files ${web_host}/host.js ${web_host}/suspend_jspi.js ${web_host}/suspend_asyncify.js
+    ${web_host}/jspi.js ${web_host}/node_host.js ${web_host}/node_main.js)
 
+if(RAIZES_WEB_ASYNCIFY)
+  target_link_options(raizes PRIVATE
+    ${web_module_options}
+    -sENVIRONMENT=web
+    -sEXPORT_NAME=RaizesAsyncify
+    --js-library=${web_host}/host.js
+    --js-library=${web_host}/suspend_asyncify.js
+    -sFILESYSTEM=0
+    -sASYNCIFY=1
+    "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_write','raizes_host_wait']"
+    -sASYNCIFY_STACK_SIZE=65536)
+  set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host_files})
+  set_target_properties(raizes-plot raizes_plot_core PROPERTIES EXCLUDE_FROM_ALL ON)
+  return()
+endif()
+
+# The wasm names of imports and exports stay as they are, for jspi.js finds
+# the waiting calls and main by them: the link optimises at -O2, where
+# Emscripten does not shorten them (the sources are compiled at -O3).
 target_link_options(raizes PRIVATE
+  -O2
   ${web_module_options}
+  -sENVIRONMENT=web,node
   -sEXPORT_NAME=Raizes
   --js-library=${web_host}/host.js
+  --js-library=${web_host}/suspend_jspi.js
   --pre-js=${web_host}/node_host.js
-  -sFILESYSTEM=0
-  -sASYNCIFY=1
-  "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_write','raizes_host_wait']"
-  -sASYNCIFY_STACK_SIZE=65536)
-set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host}/host.js ${web_host}/node_host.js)
+  --pre-js=${web_host}/jspi.js
+  --extern-post-js=${web_host}/node_main.js
+  -sFILESYSTEM=0)
+set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host_files})
 
 # raizes-plot keeps its files in Emscripten's file system in memory, where
 # the page puts the reports before it calls main.
 target_link_options(raizes-plot PRIVATE
   ${web_module_options}
+  -sENVIRONMENT=web,node
   -sEXPORT_NAME=RaizesPlot
   -sFORCE_FILESYSTEM=1
   -sINVOKE_RUN=0
   "-sEXPORTED_RUNTIME_METHODS=['FS','callMain']")
+
+# The program again, waiting by Asyncify: the whole program is compiled
+# apart, with the exceptions Asyncify can transform (that build makes
+# raizes alone).
+include(ExternalProject)
+set(web_asyncify ${CMAKE_BINARY_DIR}/asyncify)
+ExternalProject_Add(raizes_asyncify
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${web_asyncify}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+             -DRAIZES_WEB_ASYNCIFY=ON -DRAIZES_TESTS=OFF -DRAIZES_BENCH=OFF
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${web_asyncify}/raizes.js)
 
 # `raizes` runs the program under node with the command line it is given
 # (RAIZES_WEB_PROGRAM names another build of it, for the tests).
@@ -61,7 +100,7 @@ add_custom_command(
   DEPENDS ${web_page}/package.json ${web_page}/package-lock.json
   COMMENT "Installing the page's packages (npm ci)")
 
-# The site: the page, the two programs, the terminal widget, the guide, the
+# The site: the page, the programs, the terminal widget, the guide, the
 # app's icons drawn from icon.svg, and last the service worker that keeps
 # all of them for use offline.
 set(web_site ${CMAKE_BINARY_DIR}/site)
@@ -72,6 +111,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -E make_directory ${web_site}/vendor
   COMMAND ${CMAKE_COMMAND} -E copy ${page_files} ${web_site}
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:raizes> $<TARGET_FILE:raizes-plot> ${web_site}
+  COMMAND ${CMAKE_COMMAND} -E copy ${web_asyncify}/raizes.js ${web_site}/raizes-asyncify.js
   COMMAND ${CMAKE_COMMAND} -E copy
           ${web_npm}/node_modules/@xterm/xterm/lib/xterm.js
           ${web_npm}/node_modules/@xterm/xterm/css/xterm.css
@@ -82,7 +122,8 @@ add_custom_command(
   COMMAND ${RAIZES_RSVG_CONVERT} -w 192 -h 192 -o ${web_site}/icon-192.png ${web_page}/site/icon.svg
   COMMAND ${RAIZES_RSVG_CONVERT} -w 512 -h 512 -o ${web_site}/icon-512.png ${web_page}/site/icon.svg
   COMMAND ${RAIZES_NODE} ${web_page}/make_offline.js ${web_site}
-  DEPENDS raizes raizes-plot ${page_files} ${web_npm}/installed.stamp ${web_page}/make_guide.js ${web_page}/make_offline.js
+  DEPENDS raizes raizes-plot raizes_asyncify ${web_asyncify}/raizes.js ${page_files} ${web_npm}/installed.stamp
+          ${web_page}/make_guide.js ${web_page}/make_offline.js
           ${CMAKE_SOURCE_DIR}/doc/guide.md
   COMMENT "Assembling the site in ${web_site}")
 add_custom_target(web_site ALL DEPENDS ${web_site}/index.html)

@@ -1,31 +1,11 @@
 // The calls of platform/web/host.hpp. Each goes to the host object that the
 // start-up put in Module.raizesHost: node_host.js under node, the page's
-// own in a browser. A call that must wait (the page's console and viewer)
-// gets a promise from the host; the program then sleeps until it settles.
+// own in a browser. A call that must wait (the page's console and viewer,
+// and the page's turn now and then during a long run) gets a promise from
+// the host; the program then sleeps until it settles, by the means of its
+// build: suspend_jspi.js or suspend_asyncify.js defines raizesSettled and
+// the end of the program.
 mergeInto(LibraryManager.library, {
-  // Runs `work`, the host's side of a call. When the host answers with a
-  // promise, the program sleeps until it settles, and the call returns its
-  // value as the program runs on. That happens by running the program's
-  // code again up to this call, which must then not redo the work.
-  $raizesSettled__deps: ['$Asyncify'],
-  $raizesSettled: function(work, failed) {
-    if (Asyncify.state !== Asyncify.State.Normal) return Asyncify.handleSleep(function() {});
-    var value = work();
-    if (!value || typeof value.then !== 'function') return value;
-    return Asyncify.handleSleep(function(wakeUp) {
-      // The program may end while it runs on: its end unwinds the stack by
-      // throwing 'unwind', which is no error.
-      var resume = function(result) {
-        try {
-          wakeUp(result);
-        } catch (e) {
-          if (e !== 'unwind') throw e;
-        }
-      };
-      value.then(resume, function() { resume(failed); });
-    });
-  },
-
   // A NUL-terminated text of the program, as its bytes: names and commands
   // are bytes to the program, and each host reads them in its own way.
   $raizesBytes: function(pointer) {
@@ -46,19 +26,16 @@ mergeInto(LibraryManager.library, {
     }, -5);
   },
 
+  // The bytes are the program's memory itself, not a copy: the host takes
+  // them before it returns.
   raizes_host_write__deps: ['$raizesSettled'],
   raizes_host_write: function(handle, bytes, size) {
-    return raizesSettled(function() { return Module['raizesHost'].write(handle, HEAPU8.slice(bytes, bytes + size)); }, -5);
+    return raizesSettled(function() { return Module['raizesHost'].write(handle, HEAPU8.subarray(bytes, bytes + size)); }, -5);
   },
 
   raizes_host_close: function(handle) { Module['raizesHost'].close(handle); },
 
   raizes_host_discard_typed_ahead: function(handle) { Module['raizesHost'].discardTypedAhead(handle); },
-
-  raizes_host_exit: function(status) {
-    Module['raizesHost'].exit(status);
-    throw 'unwind';
-  },
 
   raizes_host_open__deps: ['$raizesBytes'],
   raizes_host_open: function(path, createNew, access) {

@@ -39,13 +39,14 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
     process.on('SIGXFSZ', ignored);
 
     // A transfer that would block (a standard handle that another program
-    // made non-blocking) is tried again.
-    var transfer = function(fd, call) {
+    // made non-blocking) is tried again. `call` is fs.readSync or
+    // fs.writeSync.
+    var transfer = function(call, fd, buffer, length) {
       for (;;) {
         try {
-          var position = positions.has(fd) ? positions.get(fd) : null;
-          var n = call(position);
-          if (position !== null) positions.set(fd, position + n);
+          var position = positions.get(fd);
+          var n = call(fd, buffer, 0, length, position === undefined ? null : position);
+          if (position !== undefined) positions.set(fd, position + n);
           return n;
         } catch (e) {
           if (e.code !== 'EAGAIN') return failure(e);
@@ -54,16 +55,54 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
       }
     };
 
+    // The command processor is looked for as the C library's execvp looks
+    // for a program: a name with a slash as it is, any other in the folders
+    // of PATH. Its path, or minus the error.
+    var located = function(name) {
+      if (name.length === 0) return -errorNumbers.ENOENT;
+      var path = process.env.PATH === undefined ? '/bin:/usr/bin' : process.env.PATH;
+      var folders = name.includes(0x2F) ? [null] : path.split(':');
+      var refused = false;
+      for (var folder of folders) {
+        var candidate = folder === null ? name : Buffer.concat([Buffer.from((folder || '.') + '/'), name]);
+        try {
+          if (!fs.statSync(candidate).isFile()) {
+            refused = true;
+            continue;
+          }
+          fs.accessSync(candidate, fs.constants.X_OK);
+          return candidate;
+        } catch (e) {
+          if (e.code === 'EACCES') refused = true;
+          else if (e.code !== 'ENOENT' && e.code !== 'ENOTDIR') return failure(e);
+        }
+      }
+      return -(refused ? errorNumbers.EACCES : errorNumbers.ENOENT);
+    };
+
+    // Node hands a program its arguments as UTF-8 texts only. The processor
+    // gets the program's bytes all the same: the shell turns their octal
+    // escapes back into bytes and runs the processor in its own place.
+    var escaped = function(bytes) {
+      return Array.from(bytes, function(b) { return '\\0' + b.toString(8); }).join('');
+    };
+    var run = function(path, command) {
+      var inherit = { stdio: 'inherit' };
+      if (process.platform === 'win32') {
+        return childProcess.spawnSync(path.toString('latin1'), ['/c', command.toString('latin1')], inherit);
+      }
+      var script = 'p=$(printf "%b." "$1"); c=$(printf "%b." "$2"); exec "${p%.}" /c "${c%.}"';
+      return childProcess.spawnSync('/bin/sh', ['-c', script, 'sh', escaped(path), escaped(command)], inherit);
+    };
+
     return {
       isConsole: function(fd) { return tty.isatty(fd); },
       read: function(fd, size, deliver) {
         var buffer = Buffer.alloc(size);
-        var n = transfer(fd, function(position) { return fs.readSync(fd, buffer, 0, size, position); });
+        var n = transfer(fs.readSync, fd, buffer, size);
         return n < 0 ? n : deliver(buffer.subarray(0, n));
       },
-      write: function(fd, bytes) {
-        return transfer(fd, function(position) { return fs.writeSync(fd, bytes, 0, bytes.length, position); });
-      },
+      write: function(fd, bytes) { return transfer(fs.writeSync, fd, bytes, bytes.length); },
       close: function(fd) {
         positions.delete(fd);
         try { fs.closeSync(fd); } catch (e) {}
@@ -121,15 +160,16 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
       // are its own. Node waits for it at once: the wait only collects
       // its status.
       start: function(processor, command) {
+        var path = process.platform === 'win32' ? Buffer.from(processor) : located(Buffer.from(processor));
+        if (typeof path === 'number') return path;
         process.on('SIGINT', ignored);
         process.on('SIGQUIT', ignored);
-        var run = childProcess.spawnSync(Buffer.from(processor).toString(), ['/c', Buffer.from(command).toString()],
-                                         { stdio: 'inherit' });
+        var ran = run(path, Buffer.from(command));
         process.removeListener('SIGINT', ignored);
         process.removeListener('SIGQUIT', ignored);
-        if (run.error) return failure(run.error);
+        if (ran.error) return failure(ran.error);
         var id = nextProcess++;
-        finished.set(id, run.status !== null ? run.status : 128 + (os.constants.signals[run.signal] || 0));
+        finished.set(id, ran.status !== null ? ran.status : 128 + (os.constants.signals[ran.signal] || 0));
         return id;
       },
       wait: function(id) {

@@ -4,11 +4,15 @@
 #   - the exponential and the power of this build's library against the
 #     Linux program's, on every argument the Linux program meets in that
 #     suite;
+#   - `node raizes.js` and the bytes of the command the node host starts;
 #   - the page in headless Chromium, from a local web server and from disk.
 
 include(HostEndToEnd.cmake)
 raizes_host_end_to_end(DEPENDS raizes ARGS -DRAIZES_E2E_PROGRAM=${CMAKE_BINARY_DIR}/raizes -DRAIZES_E2E_RUNNER=node)
 set(host_e2e ${CMAKE_BINARY_DIR}/host-e2e)
+
+add_test(NAME web.node_host COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web/node_host_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(web.node_host PROPERTIES TIMEOUT 120)
 
 # The page in headless Chromium, against the Linux program's report.
 find_program(RAIZES_CHROMIUM chromium REQUIRED)

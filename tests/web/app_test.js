@@ -133,7 +133,8 @@ async function served(browser, copy) {
     const [title, text] = (await viewerOpen(page)) ? await viewer(page) : [];
     const written = await page.evaluate((f) => {
       const { folder } = window.raizesPage;
-      return new TextDecoder('windows-1252').decode(folder.bytesOf(folder.files.get(f))).replace(/\r\n/g, '\n');
+      // A copy: the folder's bytes may lie in a resizable buffer, which a decoder refuses.
+      return new TextDecoder('windows-1252').decode(folder.bytesOf(folder.files.get(f)).slice()).replace(/\r\n/g, '\n');
     }, file).catch(() => null);
     check(title === file + ' - Notepad' && text === written, 'the viewer shows ' + JSON.stringify(file) + ', titled ' + JSON.stringify(title));
     await page.click('#viewer-close');

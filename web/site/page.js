@@ -6,18 +6,21 @@
 (function() {
   // Linux's error numbers, which the program's platform layer expects.
   var ENOENT = 2, EBADF = 9, EEXIST = 17, ENOSPC = 28;
-  // The files of a session together may take this much; a run that needs
-  // more ends with the program's write error instead of exhausting the tab.
+  // The files of a session together may hold this many bytes; a run that
+  // needs more ends with the program's write error instead of exhausting
+  // the tab.
   var FOLDER_LIMIT = 768 * 1024 * 1024;
-  // The program is suspended this often during a long run, so that the page
-  // answers meanwhile.
+  // The program lets the page have its turn this often during a long run.
   var SLICE_MS = 40;
 
   // Windows-1252, the program's character set, both ways.
   var decoder = new TextDecoder('windows-1252');
   var encoding = new Map();
   for (var b = 0; b < 256; ++b) encoding.set(decoder.decode(new Uint8Array([b])), b);
-  var decode = function(bytes) { return decoder.decode(bytes); };
+  // The browser's texts and downloads take no resizable buffer, in which
+  // the folder writes its files (below): such bytes are copied first.
+  var fixed = function(bytes) { return bytes.buffer.resizable ? bytes.slice() : bytes; };
+  var decode = function(bytes) { return decoder.decode(fixed(bytes)); };
   var encode = function(text) {
     var bytes = [];
     for (var c of text) bytes.push(encoding.has(c) ? encoding.get(c) : 0x3F);
@@ -25,36 +28,76 @@
   };
 
   // ----------------------------------------------------------------------
-  // The folder: files by name, for the whole visit of the page.
+  // The folder: files by name, for the whole visit of the page. A file's
+  // bytes are one buffer, which grows in place where the browser can resize
+  // an ArrayBuffer (room is reserved, and memory taken as the file grows),
+  // else by a copy twice as large; the limit counts the bytes of the files.
   function Folder() {
     this.files = new Map();
     this.handles = new Map();
     this.nextHandle = 3;
     this.nextIndex = 1;
-    this.used = 0;
+    this.used = 0;  // the bytes of the files, and of removed ones still open
+    this.limit = FOLDER_LIMIT;
   }
   // The folder has no sub-folders: a name with a slash is in a folder that
   // is not there. The null device is the one device.
   Folder.NULL_DEVICE = '/dev/null';
   Folder.prototype.valid = function(name) { return name.length > 0 && name.indexOf('/') < 0; };
-  Folder.prototype.bytesOf = function(file) { return file.data.subarray(0, file.size); };
+  Folder.prototype.bytesOf = function(file) { return file.bytes.subarray(0, file.size); };
+  Folder.prototype.newBytes = function(length) {
+    try {
+      return new Uint8Array(new ArrayBuffer(length, { maxByteLength: Math.max(length, this.limit) }));
+    } catch (e) {
+      return new Uint8Array(length);
+    }
+  };
+  // Room for `size` bytes; false when the browser has no memory for them.
+  Folder.prototype.grow = function(file, size) {
+    var buffer = file.bytes.buffer;
+    if (size <= buffer.byteLength) return true;
+    var length = Math.max(size, 2 * buffer.byteLength, 65536);
+    try {
+      if (buffer.resizable && size <= buffer.maxByteLength) {
+        buffer.resize(Math.min(length, buffer.maxByteLength));
+      } else {
+        var grown = this.newBytes(length);
+        grown.set(file.bytes.subarray(0, file.size));
+        file.bytes = grown;
+      }
+      return true;
+    } catch (e) {
+      return false;
+    }
+  };
+  // The file's size becomes `size`; the folder's count follows.
+  Folder.prototype.resize = function(file, size) {
+    if (!file.removed || file.handles > 0) this.used += size - file.size;
+    file.size = size;
+  };
   Folder.prototype.open = function(name, createNew, access) {
     var file;
     if (name === Folder.NULL_DEVICE) {
-      file = { device: true };
+      file = { device: true, handles: 0 };
     } else {
       if (!this.valid(name)) return -ENOENT;
       file = this.files.get(name);
       if (file && createNew) return -EEXIST;
       if (!file && !createNew) return -ENOENT;
       if (!file) {
-        file = { name: name, data: new Uint8Array(0), size: 0, index: this.nextIndex++, written: 0 };
+        file = { name: name, bytes: this.newBytes(0), size: 0, index: this.nextIndex++, written: 0, handles: 0,
+                 removed: false };
         this.files.set(name, file);
       }
     }
     var handle = this.nextHandle++;
+    file.handles += 1;
     this.handles.set(handle, { file: file, position: 0, access: access });
     return handle;
+  };
+  Folder.prototype.fileOf = function(handle) {
+    var h = this.handles.get(handle);
+    return h && !h.file.device ? h.file : null;
   };
   Folder.prototype.stat = function(file) {
     if (file.device) return { device: 1, index: 0, kind: 3, size: 0 };
@@ -69,40 +112,31 @@
     var h = this.handles.get(handle);
     return h ? this.stat(h.file) : -EBADF;
   };
-  // Makes room for `size` bytes; false when the folder's limit or the
-  // browser's memory refuses it.
-  Folder.prototype.reserve = function(file, size) {
-    if (size <= file.data.length) return true;
-    if (this.used - file.data.length + size > FOLDER_LIMIT) return false;
-    var capacity = Math.min(Math.max(size, file.data.length * 2, 4096), FOLDER_LIMIT);
-    try {
-      var grown = new Uint8Array(capacity);
-      grown.set(file.data.subarray(0, file.size));
-      this.used += capacity - file.data.length;
-      file.data = grown;
-      return true;
-    } catch (e) {
-      return false;
-    }
-  };
+  // As a disk does: what fits is written, and a write of which nothing fits
+  // fails with ENOSPC. Bytes written over the file's own take no room.
   Folder.prototype.write = function(handle, bytes) {
     var h = this.handles.get(handle);
     if (!h || h.access === 1) return -EBADF;
     if (h.file.device) return bytes.length;
-    var end = h.position + bytes.length;
-    if (!this.reserve(h.file, end)) return -ENOSPC;
-    h.file.data.set(bytes, h.position);
-    if (end > h.file.size) h.file.size = end;
+    var file = h.file;
+    var most = file.size + Math.max(0, this.limit - this.used);
+    var n = Math.min(bytes.length, Math.max(0, most - h.position));
+    if (n === 0 && bytes.length > 0) return -ENOSPC;
+    var end = h.position + n;
+    if (!this.grow(file, end)) return -ENOSPC;
+    if (h.position > file.size) file.bytes.fill(0, file.size, h.position);
+    file.bytes.set(n === bytes.length ? bytes : bytes.subarray(0, n), h.position);
+    if (end > file.size) this.resize(file, end);
     h.position = end;
-    h.file.written = Date.now();
-    return bytes.length;
+    file.written = Date.now();
+    return n;
   };
   Folder.prototype.read = function(handle, size) {
     var h = this.handles.get(handle);
     if (!h || h.access === 2) return -EBADF;
     if (h.file.device) return new Uint8Array(0);
     var end = Math.min(h.file.size, h.position + size);
-    var bytes = h.file.data.slice(Math.min(h.position, end), end);
+    var bytes = this.bytesOf(h.file).slice(Math.min(h.position, end), end);
     h.position = end;
     return bytes;
   };
@@ -115,23 +149,40 @@
   Folder.prototype.truncate = function(handle, offset) {
     var h = this.handles.get(handle);
     if (!h || h.access === 1) return -EBADF;
-    if (h.file.device) return 0;
-    if (!this.reserve(h.file, offset)) return -ENOSPC;
-    if (offset > h.file.size) h.file.data.fill(0, h.file.size, offset);
-    h.file.size = offset;
+    var file = h.file;
+    if (file.device) return 0;
+    if (offset > file.size && offset - file.size > this.limit - this.used) return -ENOSPC;
+    if (!this.grow(file, offset)) return -ENOSPC;
+    if (offset > file.size) file.bytes.fill(0, file.size, offset);
+    this.resize(file, offset);
     return 0;
   };
-  Folder.prototype.close = function(handle) { this.handles.delete(handle); };
+  Folder.prototype.close = function(handle) {
+    var h = this.handles.get(handle);
+    if (!h) return;
+    this.handles.delete(handle);
+    h.file.handles -= 1;
+    if (h.file.removed && h.file.handles === 0) this.used -= h.file.size;
+  };
+  // A removed file that is still open keeps its bytes until it is closed.
   Folder.prototype.unlink = function(name) {
     var file = this.files.get(name);
     if (!file) return -ENOENT;
     this.files.delete(name);
-    this.used -= file.data.length;
+    file.removed = true;
+    if (file.handles === 0) this.used -= file.size;
     return 0;
   };
   Folder.prototype.reports = function() {
     return Array.from(this.files.values()).filter(function(f) { return /\.txt$/i.test(f.name); });
   };
+  // How many line ends the file has from `from` to `to`.
+  Folder.prototype.lineEnds = function(file, from, to) { return lineEndsIn(file.bytes, from, to); };
+  function lineEndsIn(bytes, from, to) {
+    var count = 0;
+    for (var at = bytes.indexOf(10, from); at >= 0 && at < to; at = bytes.indexOf(10, at + 1)) ++count;
+    return count;
+  }
 
   // ----------------------------------------------------------------------
   // The console: a terminal that delivers one typed line per read with its
@@ -380,7 +431,7 @@
   function download(file) {
     if (!file) return;
     var link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([folder.bytesOf(file)], { type: 'text/plain' }));
+    link.href = URL.createObjectURL(new Blob([fixed(folder.bytesOf(file))], { type: 'text/plain' }));
     link.download = file.name;
     document.body.appendChild(link);
     link.click();
@@ -415,8 +466,18 @@
       save.type = 'button';
       save.textContent = 'Download';
       save.addEventListener('click', function() { download(file); });
+      // Removing a report gives its room in the folder back.
+      var remove = document.createElement('button');
+      remove.type = 'button';
+      remove.textContent = 'Remove';
+      remove.setAttribute('aria-label', 'Remove ' + file.name);
+      remove.addEventListener('click', function() {
+        folder.unlink(file.name);
+        listReports(null);
+      });
       item.appendChild(view);
       item.appendChild(save);
+      item.appendChild(remove);
       list.appendChild(item);
     });
     document.getElementById('draw').disabled = reports.length === 0;
@@ -475,32 +536,112 @@
   var viewer = new Viewer();
   var runState = document.getElementById('run-state');
   var runAgain = document.getElementById('run-again');
-  var state = { runs: 0, running: false, status: null };
+  var state = { runs: 0, running: false, status: null, waiting: null, answeredAt: null, commandAt: null };
+
+  // How far a run is, beside the console: the report it writes, its lines
+  // and its size. A status region that is not read out at each change; the
+  // run's state above it says when the run ends.
+  var progress = document.createElement('span');
+  progress.id = 'run-progress';
+  progress.setAttribute('role', 'status');
+  progress.setAttribute('aria-live', 'off');
+  progress.setAttribute('aria-label', 'Progress of the run');
+  progress.style.fontWeight = 'normal';
+  runState.after(progress);
+  var PROGRESS_MS = 200;
+
+  // The program waits for the page by JSPI where the browser has it, else
+  // by Asyncify: raizes-asyncify.js, the same program built for that, is
+  // loaded for the first run.
+  var programs = {
+    jspi: typeof WebAssembly.Suspending === 'function' && typeof WebAssembly.promising === 'function',
+    loaded: null,
+  };
+  function program() {
+    if (programs.jspi) return Promise.resolve(Raizes);
+    if (!programs.loaded) {
+      programs.loaded = new Promise(function(resolve, reject) {
+        var script = document.createElement('script');
+        script.src = 'raizes-asyncify.js';
+        script.onload = function() { resolve(RaizesAsyncify); };
+        script.onerror = function() { reject('raizes-asyncify.js could not be loaded'); };
+        document.body.appendChild(script);
+      });
+    }
+    return programs.loaded;
+  }
+  // The page's turn: the program goes on in a task queued behind the
+  // page's own (a message to itself, which unlike a timer is not held back
+  // by the browser when timers follow one another).
+  var turns = new MessageChannel();
+  var waitingTurns = [];
+  turns.port1.onmessage = function() { waitingTurns.shift()(); };
+  var yieldToPage = function() {
+    return new Promise(function(resolve) {
+      waitingTurns.push(resolve);
+      turns.port2.postMessage(null);
+    });
+  };
 
   function Run() {
     this.ended = false;
-    this.sliceStart = Date.now();
+    this.sliceStart = performance.now();
     this.started = new Map();
     this.nextProcess = 1;
+    this.writing = null;  // the file the program wrote last, and its line ends
+    this.lines = 0;
+    this.ticker = null;
   }
   // The program runs on for a slice of time, then lets the page answer.
   Run.prototype.pace = function(value) {
-    if (Date.now() - this.sliceStart < SLICE_MS) return value;
+    if (performance.now() - this.sliceStart < SLICE_MS) return value;
     var self = this;
-    return new Promise(function(resolve) {
-      setTimeout(function() {
-        self.sliceStart = Date.now();
-        if (!self.ended) resolve(value);
-      }, 0);
+    return yieldToPage().then(function() {
+      self.sliceStart = performance.now();
+      return self.ended ? new Promise(function() {}) : value;
     });
+  };
+  // The line ends of the report are counted as it is written; what the
+  // program cuts off is counted off.
+  Run.prototype.write = function(handle, bytes) {
+    var n = folder.write(handle, bytes);
+    var file = folder.fileOf(handle);
+    if (n <= 0 || !file) return n;
+    if (file === this.writing) {
+      this.lines += lineEndsIn(bytes, 0, n);
+    } else {
+      this.writing = file;
+      this.lines = folder.lineEnds(file, 0, file.size);
+    }
+    return n;
+  };
+  Run.prototype.truncate = function(handle, offset) {
+    var file = folder.fileOf(handle);
+    if (file && file === this.writing && offset < file.size) this.lines -= folder.lineEnds(file, offset, file.size);
+    return folder.truncate(handle, offset);
+  };
+  Run.prototype.showProgress = function() {
+    var file = this.writing;
+    if (!file) return;
+    var text = (this.ended ? '' : 'Writing ') + file.name + ': ' + this.lines.toLocaleString('en') + ' lines, ' +
+               (file.size / 1e6).toLocaleString('en', { maximumFractionDigits: 1 }) + ' MB';
+    if (progress.textContent !== text) progress.textContent = text;
+  };
+  // How the run ended, in words.
+  Run.ending = function(status) {
+    if (status === 0) return 'The run has ended (exit status 0).';
+    if (status === 1) return 'The run has ended with a run-time error (exit status 1).';
+    return 'The run has ended with exit status ' + status + '.';
   };
   Run.prototype.end = function(status, how) {
     if (this.ended) return;
     this.ended = true;
+    clearInterval(this.ticker);
+    this.showProgress();
     state.running = false;
     state.status = status;
     console_.reset();
-    runState.textContent = how || ('Ended with exit status ' + status + '.');
+    runState.textContent = how || Run.ending(status);
     runAgain.disabled = false;
     runAgain.focus();
     var newest = folder.reports().sort(function(a, b) { return b.written - a.written; })[0];
@@ -513,7 +654,12 @@
     return {
       isConsole: function(handle) { return handle <= 2; },
       read: function(handle, size, deliver) {
-        if (handle === 0) return console_.read(size, deliver);
+        if (handle === 0) {
+          return console_.read(size, function(bytes) {
+            state.answeredAt = run.sliceStart = performance.now();
+            return deliver(bytes);
+          });
+        }
         var bytes = folder.read(handle, size);
         return typeof bytes === 'number' ? bytes : deliver(bytes);
       },
@@ -521,7 +667,7 @@
         if (run.ended) return new Promise(function() {});
         if (handle === 1) console_.show(decode(bytes));
         else if (handle === 2) console_.show('\x1b[1;31m' + decode(bytes) + '\x1b[0m');
-        else return run.pace(folder.write(handle, bytes));
+        else return run.pace(run.write(handle, bytes));
         return run.pace(bytes.length);
       },
       close: function(handle) { folder.close(handle); },
@@ -533,7 +679,7 @@
         return handle <= 2 ? { device: 1, index: handle + 1, kind: 3, size: 0 } : folder.statHandle(handle);
       },
       seek: function(handle, offset) { return folder.seek(handle, offset); },
-      truncate: function(handle, offset) { return folder.truncate(handle, offset); },
+      truncate: function(handle, offset) { return run.truncate(handle, offset); },
       unlink: function(path) { return folder.unlink(decode(path)); },
       environment: function() { return undefined; },
       // The page is the command processor: "notepad NAME" opens the viewer.
@@ -565,13 +711,25 @@
     state.runs += 1;
     state.running = true;
     state.status = null;
+    state.answeredAt = state.commandAt = null;
     runAgain.disabled = true;
     if (state.runs > 1) console_.show('\r\n\x1b[2m\u2500\u2500 run ' + state.runs + ' \u2500\u2500\x1b[0m\r\n');
     runState.textContent = 'Running: answer the questions below.';
+    progress.textContent = '';
+    run.ticker = setInterval(function() { run.showProgress(); }, PROGRESS_MS);
     console_.onInterrupt = function() { run.end(130, 'Ended by Ctrl+C.'); };
     terminal.focus();
     var failed = function(error) { run.end(-1, 'The program failed: ' + error); };
-    Raizes({ raizesHost: run.host(), print: function() {}, printErr: function() {}, onAbort: failed }).catch(failed);
+    var host = run.host();
+    var start = host.start;
+    host.start = function(processor, command) {
+      state.commandAt = performance.now();
+      return start(processor, command);
+    };
+    program().then(function(factory) {
+      state.waiting = programs.jspi ? 'JSPI' : 'Asyncify';
+      return factory({ raizesHost: host, print: function() {}, printErr: function() {}, onAbort: failed });
+    }).catch(failed);
   }
 
   runAgain.addEventListener('click', startRun);
