@@ -372,8 +372,13 @@
   }
   // The offsets where lines start: a long report is shown a page at a time.
   Viewer.prototype.lineStarts = function(bytes) {
-    var starts = [0];
-    for (var i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) starts.push(i + 1);
+    // Counted first, then kept in a typed array: a million-line report
+    // would otherwise hold a million boxed numbers.
+    var count = 1, i;
+    for (i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) count += 1;
+    var starts = new Uint32Array(count);
+    count = 1;
+    for (i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) starts[count++] = i + 1;
     return starts;
   };
   Viewer.prototype.open = function(name, file) {
