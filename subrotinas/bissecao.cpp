@@ -43,8 +43,8 @@ void bissecao(const char* nome, int nome_length) {
     for (std::int32_t i = 2; i <= nmax; ++i) {
         p(i) = (b + a) * 0.5;
         fp = f(p(i));
-        const bool convergiu = std::fabs((b - a) * 0.5) < tol || fp == 0.0;
-        escreve_linha(i, p(i), std::fabs(p(i) - p(i - 1)));
+        const bool convergiu = rt::fabs((b - a) * 0.5) < tol || fp == 0.0;
+        escreve_linha(i, p(i), rt::fabs(p(i) - p(i - 1)));
         if (convergiu) termina_convergido(relatorio);
         if (fp * fa > 0.0) {
             a = p(i);

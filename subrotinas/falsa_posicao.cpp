@@ -58,7 +58,7 @@ void falsa_posicao(const char* nome, int nome_length) {
     x.q1 = f(x.p1);
 
     p(1) = x.novo_iterado();
-    if (std::fabs(p(1) - x.p1) < tol) {
+    if (rt::fabs(p(1) - x.p1) < tol) {
         escreve_primeira_linha(1, p(1));
         termina_convergido(relatorio);
     }
@@ -67,8 +67,8 @@ void falsa_posicao(const char* nome, int nome_length) {
 
     for (std::int32_t i = 2; i <= nmax; ++i) {
         p(i) = x.novo_iterado();
-        const bool convergiu = std::fabs(p(i) - x.p1) < tol;
-        escreve_linha(i, p(i), std::fabs(p(i) - p(i - 1)));
+        const bool convergiu = rt::fabs(p(i) - x.p1) < tol;
+        escreve_linha(i, p(i), rt::fabs(p(i) - p(i - 1)));
         if (convergiu) termina_convergido(relatorio);
         x.atualiza(p(i));
     }

@@ -30,7 +30,7 @@ void newton_raphson(const char* nome, int nome_length) {
         const rt::real d = df(p(i - 1));
         const rt::real passo = fx / d;
         p(i) = p(i - 1) - passo;
-        variacao = std::fabs(p(i) - p(i - 1));
+        variacao = rt::fabs(p(i) - p(i - 1));
         escreve_linha(i, p(i), variacao);
         if (variacao < tol) termina_convergido(relatorio);
     }

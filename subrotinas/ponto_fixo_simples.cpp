@@ -25,7 +25,7 @@ void ponto_fixo_simples(const char* nome, int nome_length) {
     abre_relatorio(relatorio, nome, nome_length, ".pfs.txt", formato_ponto_fixo, {p(0), tol}, nmax);
 
     p(1) = g(p(0));
-    variacao = std::fabs(p(1) - p(0));
+    variacao = rt::fabs(p(1) - p(0));
     if (variacao < tol) {
         escreve_primeira_linha(1, p(1));
         termina_convergido(relatorio);
@@ -34,7 +34,7 @@ void ponto_fixo_simples(const char* nome, int nome_length) {
 
     for (std::int32_t i = 2; i <= nmax; ++i) {
         p(i) = g(p(i - 1));
-        variacao = std::fabs(p(i) - p(i - 1));
+        variacao = rt::fabs(p(i) - p(i - 1));
         escreve_linha(i, p(i), variacao);
         if (variacao < tol) termina_convergido(relatorio);
     }

@@ -159,14 +159,14 @@ void monta_comando(const char (&arquivo)[arquivo_length], char (&comando)[comand
 }
 
 void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std::string_view tag,
-                    const char* formato, std::initializer_list<double> reais, std::int32_t nmax) {
+                    const char* formato, std::initializer_list<rt::real> reais, std::int32_t nmax) {
     monta_arquivo(nome, nome_length, tag, relatorio.arquivo);
     io::OpenSpecifiers especificadores;
     especificadores.file = {relatorio.arquivo, arquivo_length};
     io::open_unit(unidade_relatorio, especificadores, 0);
 
     io::begin_write(unidade_relatorio, formato, -1);
-    for (double valor : reais) io::write_real8_item(valor);
+    for (rt::real valor : reais) io::write_real8_item(valor.value());
     io::write_integer_item(nmax);
     io::end_write();
 
@@ -174,25 +174,25 @@ void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std
     io::end_write();
 }
 
-void escreve_primeira_linha(std::int32_t i, double p) {
+void escreve_primeira_linha(std::int32_t i, rt::real p) {
     io::begin_write(unidade_relatorio, formato_primeira_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
+    io::write_real8_item(p.value());
     io::end_write();
 }
 
-void escreve_linha(std::int32_t i, double p) {
+void escreve_linha(std::int32_t i, rt::real p) {
     io::begin_write(unidade_relatorio, formato_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
+    io::write_real8_item(p.value());
     io::end_write();
 }
 
-void escreve_linha(std::int32_t i, double p, double variacao) {
+void escreve_linha(std::int32_t i, rt::real p, rt::real variacao) {
     io::begin_write(unidade_relatorio, formato_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
-    io::write_real8_item(variacao);
+    io::write_real8_item(p.value());
+    io::write_real8_item(variacao.value());
     io::end_write();
 }
 

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "runtime/real.hpp"
+
 namespace subrotinas {
 
 constexpr int unidade_relatorio = 5;
@@ -35,17 +37,20 @@ void monta_arquivo(const char* nome, int nome_length, std::string_view tag, char
 // "notepad " followed by all 70 characters of `arquivo`.
 void monta_comando(const char (&arquivo)[arquivo_length], char (&comando)[comando_length]);
 
+// The reals of the header and the rows leave the arithmetic here, as the
+// values of the records' items.
+
 // Builds the file name, connects unit 5 to it, and writes the header (its
 // real items, then `nmax`) and the table heading.
 void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std::string_view tag,
-                    const char* formato, std::initializer_list<double> reais, std::int32_t nmax);
+                    const char* formato, std::initializer_list<rt::real> reais, std::int32_t nmax);
 
 // A row in the first-row format: row number and iterate.
-void escreve_primeira_linha(std::int32_t i, double p);
+void escreve_primeira_linha(std::int32_t i, rt::real p);
 // A row in the table-row format with two items (no change shown).
-void escreve_linha(std::int32_t i, double p);
+void escreve_linha(std::int32_t i, rt::real p);
 // A row in the table-row format with the change.
-void escreve_linha(std::int32_t i, double p, double variacao);
+void escreve_linha(std::int32_t i, rt::real p, rt::real variacao);
 
 // Converged: close, run the viewer, stop the program.
 [[noreturn]] void termina_convergido(const Relatorio& relatorio);

@@ -34,7 +34,7 @@ void secante(const char* nome, int nome_length) {
         const rt::real den = q1 - q0;
         const rt::real passo = num / den;
         p(i) = p(i - 1) - passo;
-        variacao = std::fabs(p(i) - p(i - 1));
+        variacao = rt::fabs(p(i) - p(i - 1));
         escreve_linha(static_cast<std::int32_t>(i), p(i), variacao);
         if (variacao < tol) termina_convergido(relatorio);
         q0 = q1;
