@@ -14,6 +14,7 @@
 #include <variant>
 
 #include "io/units/unit_table.hpp"
+#include "principal/typed_equation.hpp"
 #include "runtime/elementary.hpp"
 #include "runtime/fpenv.hpp"
 #include "subrotinas/equacoes.hpp"
@@ -217,6 +218,8 @@ TEST(Expression, RefusalsShowTheFaultUnderACaret) {
     // The limits themselves are accepted.
     EXPECT_EQ(subrotinas::compila_expressao(std::string(64, '(') + "x" + std::string(64, ')')).index(), 0u);
     EXPECT_EQ(subrotinas::compila_expressao("x" + std::string(999, ' ')).index(), 0u);
+    EXPECT_EQ(principal::refusal_text("--f", "1 +\tsen(x)\x1b", 4, "unknown name 'sen'"),
+              "raizes: --f: unknown name 'sen'\n  1 +\tsen(x)?\n     \t^\n");
 }
 
 }  // namespace
