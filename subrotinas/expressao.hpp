@@ -20,11 +20,12 @@
 #include <string_view>
 #include <variant>
 
+#include "subrotinas/leiaute_relatorio.hpp"
 #include "subrotinas/programa.hpp"
 
 namespace subrotinas {
 
-inline constexpr std::size_t expressao_maxima = 1000;  // characters
+using leiaute::expressao_maxima;                      // characters
 inline constexpr int profundidade_maxima = 64;         // signs, powers, parentheses and calls inside each other
 
 struct ErroDeExpressao {
