@@ -14,6 +14,7 @@ set(web_host ${CMAKE_SOURCE_DIR}/platform/web)
 set(web_page ${CMAKE_SOURCE_DIR}/web)
 find_program(RAIZES_NODE node REQUIRED)
 find_program(RAIZES_NPM npm REQUIRED)
+find_program(RAIZES_RSVG_CONVERT rsvg-convert REQUIRED)
 
 # Both are modules that a page or node instantiates, one file each, whose
 # memory may grow to 2 GiB.
@@ -60,7 +61,9 @@ add_custom_command(
   DEPENDS ${web_page}/package.json ${web_page}/package-lock.json
   COMMENT "Installing the page's packages (npm ci)")
 
-# The site: the page, the two programs, the terminal widget and the guide.
+# The site: the page, the two programs, the terminal widget, the guide, the
+# app's icons drawn from icon.svg, and last the service worker that keeps
+# all of them for use offline.
 set(web_site ${CMAKE_BINARY_DIR}/site)
 file(GLOB page_files CONFIGURE_DEPENDS ${web_page}/site/*)
 add_custom_command(
@@ -75,7 +78,11 @@ add_custom_command(
           ${web_npm}/node_modules/@xterm/addon-fit/lib/addon-fit.js
           ${web_site}/vendor
   COMMAND ${RAIZES_NODE} ${web_page}/make_guide.js ${web_npm} ${CMAKE_SOURCE_DIR}/doc/guide.md ${web_site}/guide.html
-  DEPENDS raizes raizes-plot ${page_files} ${web_npm}/installed.stamp ${web_page}/make_guide.js
+  COMMAND ${RAIZES_RSVG_CONVERT} -w 180 -h 180 -o ${web_site}/icon-180.png ${web_page}/site/icon.svg
+  COMMAND ${RAIZES_RSVG_CONVERT} -w 192 -h 192 -o ${web_site}/icon-192.png ${web_page}/site/icon.svg
+  COMMAND ${RAIZES_RSVG_CONVERT} -w 512 -h 512 -o ${web_site}/icon-512.png ${web_page}/site/icon.svg
+  COMMAND ${RAIZES_NODE} ${web_page}/make_offline.js ${web_site}
+  DEPENDS raizes raizes-plot ${page_files} ${web_npm}/installed.stamp ${web_page}/make_guide.js ${web_page}/make_offline.js
           ${CMAKE_SOURCE_DIR}/doc/guide.md
   COMMENT "Assembling the site in ${web_site}")
 add_custom_target(web_site ALL DEPENDS ${web_site}/index.html)

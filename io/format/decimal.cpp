@@ -17,7 +17,7 @@ using namespace wide;
 
 static_assert(real8_cap < conversion_digits && real4_cap < real8_cap,
               "the digit after the cut is always one of the converted digits");
-static_assert(conversion_digits < shown_buffer);
+static_assert(conversion_digits < shown_padded);
 
 constexpr std::uint64_t sign_bit = 0x8000000000000000u;
 constexpr std::uint64_t exponent_mask = 0x7FF0000000000000u;
@@ -184,35 +184,26 @@ struct Divided {
     std::uint64_t remainder;
 };
 
-template <int places>
-Divided divide_by(std::uint64_t v) {
-    constexpr std::uint64_t unit = powers_of_ten_64[places];
-    return {v / unit, v % unit};
-}
+// floor(2^64 / 10^p) for 1 <= p <= 17.
+constexpr std::array<std::uint64_t, conversion_digits + 1> reciprocals_of_ten = [] {
+    std::array<std::uint64_t, conversion_digits + 1> r{};
+    for (int p = 1; p <= conversion_digits; ++p) r[static_cast<std::size_t>(p)] = ~std::uint64_t{0} / powers_of_ten_64[p];
+    return r;
+}();
 
-// v / 10^places, 1 <= places <= 17, by constant divisors: multiplications
-// instead of a division.
+// v / 10^places, 1 <= places <= 17, by a multiplication instead of a
+// division: with r = floor(2^64 / 10^p), the high half of v x r falls
+// short of the quotient by less than v / 2^64 + v / 10^p x 2^-64 x 10^p,
+// below 1, so it is the quotient or one less.
 Divided divide_by_power_of_ten(std::uint64_t v, int places) {
-    if (places == 1) return divide_by<1>(v);  // 17 digits to the 16 of an 8-byte real
-    switch (places) {
-        case 1: return divide_by<1>(v);
-        case 2: return divide_by<2>(v);
-        case 3: return divide_by<3>(v);
-        case 4: return divide_by<4>(v);
-        case 5: return divide_by<5>(v);
-        case 6: return divide_by<6>(v);
-        case 7: return divide_by<7>(v);
-        case 8: return divide_by<8>(v);
-        case 9: return divide_by<9>(v);
-        case 10: return divide_by<10>(v);
-        case 11: return divide_by<11>(v);
-        case 12: return divide_by<12>(v);
-        case 13: return divide_by<13>(v);
-        case 14: return divide_by<14>(v);
-        case 15: return divide_by<15>(v);
-        case 16: return divide_by<16>(v);
-        default: return divide_by<17>(v);
+    const std::uint64_t unit = powers_of_ten_64[places];
+    Divided d{wide::multiply(v, reciprocals_of_ten[static_cast<std::size_t>(places)]).high, 0};
+    d.remainder = v - d.quotient * unit;
+    if (d.remainder >= unit) {
+        ++d.quotient;
+        d.remainder -= unit;
     }
+    return d;
 }
 
 // The `count` digits of `value` as text, then '0' up to `shown_padded`.

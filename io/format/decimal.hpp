@@ -4,6 +4,8 @@
 // each a function from a value to a value.
 #include <cstdint>
 
+#include "io/format/blocks.hpp"
+
 namespace io {
 
 enum class RealKind { real4, real8 };
@@ -30,17 +32,16 @@ Decimal to_decimal(double finite_value);
 
 // The digits a field shows, as text: the `count` digits kept, followed by
 // '0' up to position `shown_padded`; every position after them stands for
-// '0'. The buffer is large enough for a layout to copy a run of
-// `shown_padded` bytes from any position before `shown_padded` at once.
+// '0'. A layout copies a run of them from any position before
+// `shown_padded` as a block.
 constexpr int shown_padded = 32;
-constexpr int shown_buffer = 2 * shown_padded;
 
 struct ShownDigits {
     char sign;     // '-' or ' '
     bool zero;     // the value is zero, or nothing of it is left after the rounding
     int exponent;  // x: value = 0.d1d2d3... x 10^x; zero has 0
     int count;     // digits kept
-    char digits[shown_buffer];
+    char digits[blocks::with_spare_room(shown_padded)];
 };
 
 // The digits cut to n significant digits, or to the cap of `kind` when that

@@ -29,18 +29,16 @@ struct EditParams {
 };
 
 // Field texts longer than this are cut; no format of the system comes near.
+// An F form longer than this keeps nothing of its text but its length: no
+// field holds it.
 constexpr int field_capacity = 1024;
-// Room after the capacity: a layout may write a short run as a whole block
-// and keep only its first characters.
-constexpr int field_slack = static_cast<int>(blocks::block_size);
 
+// The text of one edit. A layout writes short runs as whole blocks, into
+// the spare room after the capacity at worst.
 struct FieldText {
-    int length = 0;
-    // The fixed form keeps nothing of a text longer than the capacity: the
-    // text is then empty and the field all asterisks, however wide.
-    bool too_wide = false;
-    char text[field_capacity + field_slack];
-    std::string_view view() const { return {text, static_cast<std::size_t>(length)}; }
+    int length = 0;  // beyond the capacity for a text that is not held
+    char text[blocks::with_spare_room(field_capacity)];
+    std::string_view view() const { return {text, static_cast<std::size_t>(length <= field_capacity ? length : 0)}; }
 };
 
 // The text that stands for a non-finite value ("1#INF", "1#IND", "1#QNAN",
@@ -49,32 +47,22 @@ const char* nonfinite_text(double value);
 
 // Iw.m: the minimum digit count m is `params.d`; the width is not used.
 void edit_integer(std::int32_t value, const EditParams& params, FieldText& out);
-
 void edit_real(double value, const EditParams& params, FieldText& out);
 
-// A text fitted into w columns: `lead` copies of `lead_char`, then `body`.
-// fit_field gives blanks and the text, or w asterisks in `body` when the
-// text does not fit.
-struct FittedField {
-    int lead = 0;
-    std::string_view body;
-    char lead_char = ' ';
-};
-FittedField fit_field(const FieldText& text, int w);
-
 // The w columns (w = `params.w`) an I or a real edit descriptor writes for
-// one value: the edit, then the fitting; a fixed-form text too wide for any
-// field gives w asterisks, however wide. Every format-directed field is
-// made by these two.
-FittedField edit_integer_field(std::int32_t value, const EditParams& params, FieldText& text);
-FittedField edit_real_field(double value, const EditParams& params, FieldText& text);
+// one value at the record's column: the edit, then the fitting (the text
+// after blanks, or w asterisks when it is longer than w or not held).
+// Every format-directed field is made by these.
+class Record;
+void put_integer_field(Record& record, std::int32_t value, const EditParams& params);
+void put_real_field(Record& record, double value, const EditParams& params);
 
 // The report's real form, 1P,Ew.d with two exponent digits and a short d
 // (below 32), is the exponent layout with its scale factor and exponent
 // digits known at compile time. A plan chooses it once for all its values:
 // for the parameters `is_report_exponent` accepts, the second function
-// gives what edit_real_field gives.
+// writes what put_real_field writes.
 bool is_report_exponent(const EditParams& params);
-FittedField edit_report_exponent_field(double value, const EditParams& params, FieldText& text);
+void put_report_field(Record& record, double value, const EditParams& params);
 
 }  // namespace io

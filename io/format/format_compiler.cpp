@@ -5,13 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <new>
-#include <stdexcept>
 
 #include "io/format/format_compiler.hpp"
 #include "io/format/format_entries.hpp"
-#include "io/units/failure.hpp"
-#include "runtime/messages.hpp"
 
 namespace io {
 
@@ -394,17 +390,9 @@ void compile_format(const char* text, int length, CompiledFormat& out) {
         }
     }
     out.bytes.clear();
-    try {
-        out.bytes.reserve(extent + extent / 50 + 3);
-        Compiler compiler{reinterpret_cast<const unsigned char*>(text), extent, 0, out.bytes};
-        compiler.run();
-    } catch (const std::bad_alloc&) {
-        out.bytes.clear();
-        fail(rt::msg::no_memory);
-    } catch (const std::length_error&) {
-        out.bytes.clear();
-        fail(rt::msg::no_memory);
-    }
+    out.bytes.reserve(extent + extent / 50 + 3);
+    Compiler compiler{reinterpret_cast<const unsigned char*>(text), extent, 0, out.bytes};
+    compiler.run();
 }
 
 }  // namespace io

@@ -13,7 +13,7 @@ struct CompiledFormat {
 
 // Compiles `length` bytes of `text` (-1: up to the first NUL). Syntax errors
 // become an error entry at the point of the fault; they are raised only when
-// the interpreter reaches it.
+// the walk reaches it.
 void compile_format(const char* text, int length, CompiledFormat& out);
 
 }  // namespace io

@@ -1,62 +1,54 @@
 #pragma once
-// A compiled format planned for one sequence of item types: the bytes and
-// fields, in order, that the record writer produces for a statement with
-// those items. Without T or TL moving back into a record, every field has a
-// fixed place in the output and every other byte is the same whatever the
-// values are; a statement then is a walk along its plan. A plan is made by
-// the record writer's walk (format_walk.hpp) once for the item types.
+// The plan of an output statement: what its records get, in order. The walk
+// of the compiled format with the statement's items makes it
+// (format_walk.hpp) and the record writer writes it (format_writer.hpp). A
+// field stands for its item's value and everything else is fixed, so one
+// plan serves every statement of the same format with items of the same
+// types; the plans of a format are kept by those types.
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "io/format/edit.hpp"
 #include "io/format/format_compiler.hpp"
 #include "io/format/output_items.hpp"
-#include "io/units/unit.hpp"
+#include "io/units/status.hpp"
 
 namespace io {
 
 enum class PlanStepKind : std::uint8_t {
-    bytes,          // `length` bytes of FormatPlan::bytes from `offset`
-    integer_field,  // the next item, edited under `params`
+    bytes,              // `length` bytes of FormatPlan::bytes from `offset`
+    integer_field,      // the next item in `params.w` columns
     real_field,
     report_real_field,  // a real under the report's form (edit.hpp)
+    character_field,    // the next item under Aw, w = `length`
+    whole_text,         // the next item under A: its whole text
+    move_back,          // later characters overwrite the record from column `offset`
+    record_end,         // `length` of them: the record, then empty ones
+    leave_open,  // the statement ends with its record open ($, \, non-advancing)
 };
 
 struct PlanStep {
     PlanStepKind kind = PlanStepKind::bytes;
-    std::uint32_t offset = 0;
-    std::uint32_t length = 0;  // bytes written; for a field its width
+    std::size_t offset = 0;
+    std::size_t length = 0;
     EditParams params{};
 };
 
 struct FormatPlan {
     std::vector<PlanStep> steps;
-    std::string bytes;  // followed by a block of padding (blocks.hpp)
-    std::size_t length = 0;  // bytes the statement writes
-    bool ends_a_record = false;
+    std::string bytes;
+    // After its steps the statement is done, or fails with the error of the
+    // format or of an item that the walk stopped at.
+    Status end = done;
+    // False when the length of a character item under A placed what follows
+    // it: the plan then serves no other statement.
+    bool for_any_values = true;
 };
 
-// Plans beyond these sizes are not made: such statements are interpreted.
-constexpr std::size_t plan_bytes_limit = 64 * 1024;
-constexpr std::size_t plan_steps_limit = 4096;
-
-// The plan of a statement with these items, or none when a plan cannot
-// stand for it (a character item, a move back into the record, an error,
-// a plan beyond the limits, no memory for it).
-std::optional<FormatPlan> plan_format(const CompiledFormat& format, const QueuedItems& items, bool non_advancing);
-
-// Whether a plan can stand for statements with items of these types: the
-// types of them all are known, and none is a character item.
-inline bool plannable(const ItemSignature& signature) {
-    return signature.count <= signature_items && !signature.has_character;
-}
-
-// The plans made of one compiled format, a few item sequences at most; an
-// item sequence that has no plan is kept too, as such. They belong to the
-// entries they were made from: compiling anew clears them.
+// The plans made of one compiled format, a few item sequences at most. They
+// belong to the entries they were made from: compiling anew clears them.
 class FormatPlans {
 public:
     static constexpr std::size_t kept = 4;
@@ -66,12 +58,10 @@ public:
         next_replaced_ = 0;
         last_found_ = 0;
     }
-    // The plan for a statement with these items, made now if none was made
-    // for their types yet; null when the statement must be interpreted.
-    const FormatPlan* plan_for(const CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
-        if (!plannable(items.signature())) return nullptr;
+    // The plan of a statement with these items: a kept one, or one made now.
+    const FormatPlan& plan_for(const CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
         if (last_found_ < plans_.size() && plans_[last_found_].serves(items.signature(), non_advancing)) {
-            return plans_[last_found_].plan ? &*plans_[last_found_].plan : nullptr;
+            return plans_[last_found_].plan;
         }
         return plan_again(format, items, non_advancing);
     }
@@ -80,19 +70,15 @@ private:
     struct Kept {
         ItemSignature signature;
         bool non_advancing;
-        std::optional<FormatPlan> plan;
+        FormatPlan plan;
         bool serves(const ItemSignature& s, bool n) const { return signature == s && non_advancing == n; }
     };
-    const FormatPlan* plan_again(const CompiledFormat& format, const QueuedItems& items, bool non_advancing);
+    const FormatPlan& plan_again(const CompiledFormat& format, const QueuedItems& items, bool non_advancing);
 
     std::vector<Kept> plans_;
     std::size_t next_replaced_ = 0;
     std::size_t last_found_ = 0;  // a report alternates between few sequences
+    FormatPlan unkept_;           // the plan of the last statement whose plan is not kept
 };
-
-// Writes the statement along its plan. The bytes reach the unit's buffer in
-// the same order and the buffer is passed to the file at the same points as
-// the interpreter would. Failures of the file throw IoFailure.
-void write_along_plan(Unit& unit, const FormatPlan& plan, const QueuedItems& items);
 
 }  // namespace io

@@ -1,5 +1,5 @@
 // The record writer's walk: the compiled format with the queued items, its
-// positions and record ends, told to a sink.
+// positions and record ends, kept as the statement's plan.
 #include "io/format/format_walk.hpp"
 
 #include <algorithm>
@@ -68,118 +68,135 @@ struct GroupFrame {
     std::int32_t remaining;
 };
 
-// What a step of the walk leads to: on, or the end of the walk.
-struct Step {
-    bool on = true;
-    WalkResult result{};
-};
-constexpr Step go_on{};
-constexpr Step declined{false, {WalkEnd::declined, 0}};
-constexpr Step failure(int error) { return {false, {WalkEnd::failed, error}}; }
-
-// The state of one statement, reset at its start.
+// The state of one statement's walk, reset at its start, and the plan it
+// makes.
 class Walk {
 public:
-    Walk(const std::uint8_t* start, RecordSink& sink) : position_(start), sink_(sink) {}
+    Walk(const std::uint8_t* start, FormatPlan& plan) : position_(start), plan_(plan) {}
 
-    Step item(const QueuedItems& statement, const QueuedItem& item) {
+    Status item(const QueuedItem& item) {
         if (repeats_left_ > 0) {
             --repeats_left_;
-        } else if (Step step = to_data(&item); !step.on) {
-            return step;
+        } else if (Status status = to_data(&item); status.failed()) {
+            return status;
         }
-        if (!descriptor_serves(current_, item.type)) return failure(mismatch_error(item.type));
+        if (!descriptor_serves(current_, item.type)) return failed(mismatch_error(item.type));
         switch (item.type) {
             case ItemType::integer4:
-                return number({.w = current_.w, .d = current_.d, .sign_plus = sign_plus_}, item);
-            case ItemType::real8:
-                return number(real_params(current_, scale_, sign_plus_), item);
+                number(PlanStepKind::integer_field, {.w = current_.w, .d = current_.d, .sign_plus = sign_plus_});
+                break;
+            case ItemType::real8: {
+                const EditParams params = real_params(current_, scale_, sign_plus_);
+                number(is_report_exponent(params) ? PlanStepKind::report_real_field : PlanStepKind::real_field,
+                       params);
+                break;
+            }
             case ItemType::character:
-                return characters(statement.text_of(item), item.text_length);
+                characters(item.text_length);
+                break;
         }
-        return go_on;
+        return done;
     }
 
     // After the last item: on to the next stop, then the record end unless
     // the statement leaves its record open.
-    Step finish(bool non_advancing) {
+    Status finish(bool non_advancing) {
         if (repeats_left_ == 0) {
-            if (Step step = to_data(nullptr); !step.on) return step;
+            if (Status status = to_data(nullptr); status.failed()) return status;
         }
         pending_blanks_ = 0;
-        if (suppress_record_end_ || non_advancing) return extent_ > 0 ? told(sink_.leave_open()) : go_on;
-        return end_record();
+        if (suppress_record_end_ || non_advancing) {
+            if (extent_ > 0) step(PlanStepKind::leave_open);
+            return done;
+        }
+        end_record();
+        return done;
     }
 
 private:
-    static Step told(bool taken) { return taken ? go_on : declined; }
-
-    // Pending blanks first, then whatever the record gets next.
-    Step place_blanks() {
-        if (pending_blanks_ == 0) return go_on;
-        const std::size_t count = pending_blanks_;
-        pending_blanks_ = 0;
-        return advance(sink_.repeated(' ', count), count);
+    PlanStep& step(PlanStepKind kind) {
+        plan_.steps.push_back(PlanStep{.kind = kind});
+        return plan_.steps.back();
     }
-    Step advance(bool taken, std::size_t count) {
-        if (!taken) return declined;
+    // Bytes one after another make one step.
+    PlanStep& bytes_step() {
+        if (plan_.steps.empty() || plan_.steps.back().kind != PlanStepKind::bytes) {
+            step(PlanStepKind::bytes).offset = plan_.bytes.size();
+        }
+        return plan_.steps.back();
+    }
+    void advance(std::size_t count) {
         column_ += count;
         extent_ = std::max(extent_, column_);
-        return go_on;
-    }
-    Step bytes(const char* text, std::size_t count) {
-        if (Step step = place_blanks(); !step.on) return step;
-        return advance(sink_.bytes(text, count), count);
-    }
-    Step number(const EditParams& params, const QueuedItem& item) {
-        if (Step step = place_blanks(); !step.on) return step;
-        return advance(sink_.number(params, item), static_cast<std::size_t>(std::max(params.w, 0)));
-    }
-    // Aw: the text right-aligned in w columns, or its first w characters;
-    // A alone: the whole text.
-    Step characters(const char* text, std::size_t length) {
-        if (Step step = place_blanks(); !step.on) return step;
-        std::size_t lead = 0;
-        std::size_t shown = length;
-        if (current_.param_count > 0) {
-            const std::size_t w = static_cast<std::size_t>(std::max(current_.w, 0));
-            lead = w > length ? w - length : 0;
-            shown = std::min(w, length);
-        }
-        return advance(sink_.characters(lead, text, shown), lead + shown);
     }
 
-    Step end_record() {
+    // Pending blanks first, then whatever the record gets next.
+    void place_blanks() {
+        if (pending_blanks_ == 0) return;
+        const std::size_t count = pending_blanks_;
+        pending_blanks_ = 0;
+        bytes_step().length += count;
+        plan_.bytes.append(count, ' ');
+        advance(count);
+    }
+    void bytes(const char* text, std::size_t count) {
+        place_blanks();
+        if (count == 0) return;
+        bytes_step().length += count;
+        plan_.bytes.append(text, count);
+        advance(count);
+    }
+    void number(PlanStepKind kind, const EditParams& params) {
+        place_blanks();
+        step(kind).params = params;
+        advance(static_cast<std::size_t>(std::max(params.w, 0)));
+    }
+    // Aw: the text right-aligned in w columns, or its first w characters;
+    // A alone: the whole text, whose length then places what follows.
+    void characters(std::size_t length) {
+        place_blanks();
+        if (current_.param_count > 0) {
+            const auto w = static_cast<std::size_t>(std::max(current_.w, 0));
+            step(PlanStepKind::character_field).length = w;
+            advance(w);
+            return;
+        }
+        step(PlanStepKind::whole_text);
+        plan_.for_any_values = false;
+        advance(length);
+    }
+
+    // Record ends one after another make one step.
+    void end_record() {
         pending_blanks_ = 0;
         column_ = 0;
         extent_ = 0;
-        return told(sink_.record_end());
+        if (plan_.steps.empty() || plan_.steps.back().kind != PlanStepKind::record_end) step(PlanStepKind::record_end);
+        ++plan_.steps.back().length;
     }
 
     // Later characters overwrite the record from `target`.
-    Step move_back(std::size_t target) {
+    void move_back(std::size_t target) {
         column_ = target;
         pending_blanks_ = 0;
-        return told(sink_.move_back(target));
+        step(PlanStepKind::move_back).offset = target;
     }
 
     // Tn: at or beyond the furthest extent the gap becomes pending blanks;
     // before it, later characters overwrite from column n.
-    Step tab_to(std::int64_t n) {
+    void tab_to(std::int64_t n) {
         const std::size_t target = n > 0 ? static_cast<std::size_t>(n - 1) : 0;
         if (target < extent_) return move_back(target);
         pending_blanks_ = target - column_;
-        return go_on;
     }
 
     // TLn: n columns left of the position reached so far, not before column 1.
-    Step tab_left(std::int64_t n) {
+    void tab_left(std::int64_t n) {
         const std::size_t reached = column_ + pending_blanks_;
-        const std::size_t step = n > 0 ? static_cast<std::size_t>(n) : 0;
-        const std::size_t target = reached > step ? reached - step : 0;
+        const std::size_t left = n > 0 ? static_cast<std::size_t>(n) : 0;
+        const std::size_t target = reached > left ? reached - left : 0;
         if (target < column_) return move_back(target);
         pending_blanks_ = target - column_;
-        return go_on;
     }
 
     bool reversion_has_data(const std::uint8_t* format_end_entry, std::uint16_t distance) {
@@ -202,23 +219,22 @@ private:
     // item, stops at the data descriptor that serves it (reverting at the
     // format end); for the end of the statement (`item` null), stops before
     // a data descriptor, at a colon or at the format end.
-    Step to_data(const QueuedItem* item) {
+    Status to_data(const QueuedItem* item) {
         Entry entry;
         for (;;) {
             const std::uint8_t* next = read_entry(position_, entry);
-            Step step = go_on;
             switch (entry.kind) {
                 case text:
-                    step = bytes(reinterpret_cast<const char*>(entry.text), static_cast<std::size_t>(entry.repeat));
+                    bytes(reinterpret_cast<const char*>(entry.text), static_cast<std::size_t>(entry.repeat));
                     break;
                 case scale:
                     scale_ = entry.repeat;
                     break;
                 case record_end:
-                    for (std::int32_t i = 0; i < std::max(entry.repeat, 1) && step.on; ++i) step = end_record();
+                    for (std::int32_t i = 0; i < std::max(entry.repeat, 1); ++i) end_record();
                     break;
                 case colon:
-                    if (item == nullptr) return go_on;
+                    if (item == nullptr) return done;
                     break;
                 case sign_plus:
                     sign_plus_ = true;
@@ -233,16 +249,16 @@ private:
                     if (item == nullptr) suppress_record_end_ = true;
                     break;
                 case position_absolute:
-                    step = tab_to(entry.w);
+                    tab_to(entry.w);
                     break;
                 case position_left:
-                    step = tab_left(entry.w);
+                    tab_left(entry.w);
                     break;
                 case position_right:
                     pending_blanks_ += static_cast<std::size_t>(std::max(entry.w, 0));
                     break;
                 case group_start:
-                    if (depth_ == max_group_depth) return failure(too_deeply_nested);
+                    if (depth_ == max_group_depth) return failed(too_deeply_nested);
                     groups_[depth_++] = GroupFrame{next, entry.repeat};
                     break;
                 case group_end: {
@@ -255,32 +271,31 @@ private:
                     break;
                 }
                 case format_end:
-                    if (item == nullptr) return go_on;
+                    if (item == nullptr) return done;
                     // Reverting to a part of the format that holds no data
                     // descriptor could never serve the item.
                     if (entry.value16 == 0 || !reversion_has_data(position_, entry.value16)) {
-                        return failure(mismatch_error(item->type));
+                        return failed(mismatch_error(item->type));
                     }
-                    step = end_record();
+                    end_record();
                     depth_ = 0;
                     next = position_ - entry.value16;
                     break;
                 case error:
-                    return failure(raised_error(entry.value16));
+                    return failed(raised_error(entry.value16));
                 default:  // a data descriptor
-                    if (item == nullptr) return go_on;
+                    if (item == nullptr) return done;
                     current_ = entry;
                     repeats_left_ = entry.repeat > 1 ? entry.repeat - 1 : 0;
                     position_ = next;
-                    return go_on;
+                    return done;
             }
-            if (!step.on) return step;
             position_ = next;
         }
     }
 
     const std::uint8_t* position_;
-    RecordSink& sink_;
+    FormatPlan& plan_;
     Entry current_;
     std::int32_t repeats_left_ = 0;
     int scale_ = 0;
@@ -297,14 +312,19 @@ private:
 
 }  // namespace
 
-WalkResult walk_format(const CompiledFormat& format, const QueuedItems& items, bool non_advancing, RecordSink& sink) {
-    if (format.bytes.empty()) return {WalkEnd::failed, not_parenthesised};
-    Walk walk(format.bytes.data(), sink);
-    for (const QueuedItem& item : items.list()) {
-        if (Step step = walk.item(items, item); !step.on) return step.result;
+FormatPlan walk_format(const CompiledFormat& format, const QueuedItems& items, bool non_advancing) {
+    FormatPlan plan;
+    if (format.bytes.empty()) {
+        plan.end = failed(not_parenthesised);
+        return plan;
     }
-    const Step step = walk.finish(non_advancing);
-    return step.result;
+    Walk walk(format.bytes.data(), plan);
+    for (const QueuedItem& item : items.list()) {
+        plan.end = walk.item(item);
+        if (plan.end.failed()) return plan;
+    }
+    plan.end = walk.finish(non_advancing);
+    return plan;
 }
 
 }  // namespace io

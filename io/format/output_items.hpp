@@ -20,12 +20,12 @@ struct QueuedItem {
     std::uint32_t text_length = 0;
 };
 
-// The item types of a statement in list order, two bits each: what a
-// format plan is chosen by. Only the first `signature_items` types fit.
+// The item types of a statement in list order, two bits each, the last in
+// the lowest bits: what a format plan is kept by. Only a signature of at
+// most `signature_items` types holds them all.
 struct ItemSignature {
     std::uint64_t codes = 0;
     std::uint32_t count = 0;
-    bool has_character = false;
 
     friend bool operator==(const ItemSignature&, const ItemSignature&) = default;
 };
@@ -41,13 +41,12 @@ constexpr std::uint64_t signature_code(ItemType type) {
 // many items as a statement brings, queuing them allocates nothing.
 class QueuedItems {
 public:
-    std::span<const QueuedItem> list() const { return {slots_.data(), count_}; }
-    std::size_t size() const { return count_; }
+    std::span<const QueuedItem> list() const { return {slots_.data(), signature_.count}; }
+    std::size_t size() const { return signature_.count; }
     const ItemSignature& signature() const { return signature_; }
     const char* text_of(const QueuedItem& item) const { return texts_.data() + item.text_offset; }
 
     void clear() {
-        count_ = 0;
         texts_.clear();
         signature_ = {};
     }
@@ -62,11 +61,9 @@ public:
 
 private:
     QueuedItem& next(ItemType type) {
-        if (signature_.count < signature_items) signature_.codes |= signature_code(type) << (2 * signature_.count);
-        ++signature_.count;
-        signature_.has_character |= type == ItemType::character;
-        if (count_ == capacity_) grow();
-        QueuedItem& item = slots_[count_++];
+        if (signature_.count == capacity_) grow();
+        signature_.codes = signature_.codes << 2 | signature_code(type);
+        QueuedItem& item = slots_[signature_.count++];
         item.type = type;
         return item;
     }
@@ -74,9 +71,8 @@ private:
 
     std::vector<QueuedItem> slots_;  // all of them in use or free for use
     std::size_t capacity_ = 0;       // slots_.size()
-    std::size_t count_ = 0;
-    std::string texts_;  // copies of the character items
-    ItemSignature signature_;
+    std::string texts_;              // copies of the character items
+    ItemSignature signature_;        // its count is the number of items queued
 };
 
 }  // namespace io

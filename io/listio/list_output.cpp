@@ -1,12 +1,9 @@
-// List-directed output: the records of a statement without a format, and
-// the console's carriage control with its owed line end.
+// List-directed output: the records of a statement without a format.
 #include <cstring>
 #include <string_view>
 
 #include "io/format/edit.hpp"
 #include "io/listio/list_output.hpp"
-#include "io/units/console.hpp"
-#include "io/units/failure.hpp"
 #include "io/units/record_output.hpp"
 #include "platform/console.hpp"
 #include "runtime/messages.hpp"
@@ -24,10 +21,11 @@ constexpr int real8_field_width = 24;
 constexpr EditParams real8_list_params{.w = real8_field_width, .d = 15, .e = 3, .form = RealForm::list};
 
 // The records of one list-directed statement. The first byte of a record
-// is its leading blank, which the console takes as carriage control.
+// is its leading blank, which the console takes as carriage control; the
+// last two are room for the line end of a file.
 struct ListRecord {
     Unit& unit;
-    char bytes[1 + record_room + 1];
+    char bytes[1 + record_room + 2];
     int length = 0;
     int pending_blanks = 1;
     int room = record_room;
@@ -46,21 +44,16 @@ struct ListRecord {
         put_blanks(pending_blanks);
         pending_blanks = 0;
     }
-    void end() {
-        if (unit.connection.kind == UnitKind::console) {
-            send_console_record(unit, bytes, static_cast<std::size_t>(length));
-        } else {
-            put_bytes(unit, bytes, static_cast<std::size_t>(length));
-            put_bytes(unit, "\r\n", 2);
-            unit.record_written = true;
-        }
+    Status end() {
+        const Status status = put_record(unit, bytes, static_cast<std::size_t>(length));
         length = 0;
         pending_blanks = 1;
         room = record_room;
+        return status;
     }
 };
 
-void put_character(ListRecord& record, const char* text, int count) {
+Status put_character(ListRecord& record, const char* text, int count) {
     if (record.pending_blanks != 1) record.pending_blanks = 0;
     for (;;) {
         if (count < record.room) {
@@ -73,19 +66,20 @@ void put_character(ListRecord& record, const char* text, int count) {
         record.put_text(text, record.room);
         text += record.room;
         count -= record.room;
-        record.end();
+        if (Status status = record.end(); status.failed()) return status;
     }
     record.after_character = true;
     record.any_value = true;
+    return done;
 }
 
-void put_value(ListRecord& record, const FieldText& text, int field_width) {
+Status put_value(ListRecord& record, const FieldText& text, int field_width) {
     const int field_blanks = field_width > text.length ? field_width - text.length : 0;
     const bool separated = record.any_value && !record.after_character;
     const int widened = (separated ? 1 : 0) + field_blanks + text.length;
     if (widened >= record.room) {
-        if (widened > widest_field) fail(rt::msg::field_too_wide);
-        record.end();
+        if (widened > widest_field) return failed(rt::msg::field_too_wide);
+        if (Status status = record.end(); status.failed()) return status;
         record.pending_blanks += field_blanks;
     } else {
         record.pending_blanks += (separated ? 1 : 0) + field_blanks;
@@ -95,33 +89,33 @@ void put_value(ListRecord& record, const FieldText& text, int field_width) {
     record.room -= widened;
     record.after_character = false;
     record.any_value = true;
+    return done;
 }
-
 
 }  // namespace
 
-
-
-void list_write(Unit& unit, const QueuedItems& statement) {
-    if (unit.connection.kind == UnitKind::formatted_sequential) prepare_for_writing(unit);
+Status list_write(Unit& unit, const QueuedItems& statement) {
+    if (Status status = prepare_for_writing(unit); status.failed()) return status;
     ListRecord record{unit, {}};
     FieldText text;
     for (const QueuedItem& item : statement.list()) {
+        Status status = done;
         switch (item.type) {
             case ItemType::character:
-                put_character(record, statement.text_of(item), static_cast<int>(item.text_length));
+                status = put_character(record, statement.text_of(item), static_cast<int>(item.text_length));
                 break;
             case ItemType::integer4:
                 edit_integer(item.integer, {.d = 1}, text);
-                put_value(record, text, integer_field_width);
+                status = put_value(record, text, integer_field_width);
                 break;
             case ItemType::real8:
                 edit_real(item.real, real8_list_params, text);
-                put_value(record, text, real8_field_width);
+                status = put_value(record, text, real8_field_width);
                 break;
         }
+        if (status.failed()) return status;
     }
-    record.end();
+    return record.end();
 }
 
 }  // namespace io

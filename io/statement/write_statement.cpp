@@ -12,8 +12,8 @@
 #include "io/format/format_plan.hpp"
 #include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
+#include "io/format/record.hpp"
 #include "io/listio/list_output.hpp"
-#include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
 #include "io/units/unit_table.hpp"
 #include "runtime/messages.hpp"
@@ -23,8 +23,8 @@ namespace io {
 
 namespace {
 
-// One open output statement: its header, its queue, its compiled format and
-// the plans made of it.
+// One open output statement: its header, its queue, its compiled format, the
+// plans made of it, and the record its records are built in.
 struct QueuedStatement {
     bool has_format = false;
     bool default_unit = false;
@@ -37,6 +37,7 @@ struct QueuedStatement {
     std::string format_text;  // the text `format` was compiled from
     int format_length = 0;    // and the length it was given with
     QueuedItems items;
+    Record record;
 };
 
 // Statements may nest (an item evaluated by a function that itself writes);
@@ -89,25 +90,13 @@ bool same_text(const QueuedStatement& statement, const char* format, int format_
     return std::strncmp(format, known.c_str(), known.size() + 1) == 0;
 }
 
-// Returns 0, or the error of the compiling (no memory).
-[[gnu::noinline]] int compile_anew(QueuedStatement& statement, const char* format, int format_length) {
+[[gnu::noinline]] void compile_anew(QueuedStatement& statement, const char* format, int format_length) {
     const std::size_t length = format_length >= 0 ? static_cast<std::size_t>(format_length) : std::strlen(format);
-    const std::string_view text(format, length);
-    try {
-        statement.format.bytes.clear();
-        statement.plans.clear();
-        statement.format_text.clear();
-        compile_format(format, format_length, statement.format);
-        statement.format_text.assign(text);
-        statement.format_length = format_length;
-    } catch (const IoFailure& failure) {
-        return failure.message_number;
-    }
-    return 0;
-}
-
-int compile_for(QueuedStatement& statement, const char* format, int format_length) {
-    return same_text(statement, format, format_length) ? 0 : compile_anew(statement, format, format_length);
+    statement.format_text.clear();
+    statement.plans.clear();
+    compile_format(format, format_length, statement.format);
+    statement.format_text.assign(format, length);
+    statement.format_length = format_length;
 }
 
 // The begin call's checks of the non-advancing specifier.
@@ -115,6 +104,14 @@ int compile_for(QueuedStatement& statement, const char* format, int format_lengt
     const int keyword = match_keyword(advance, advance_length, advance_keywords);
     statement.non_advancing = keyword == 0;
     return keyword < 0 ? rt::msg::bad_advance : 0;
+}
+
+Status write_statement(Unit* unit, QueuedStatement& statement) {
+    if (!unit) return failed(rt::msg::bad_unit_number);
+    if (is_unformatted(unit->connection.kind)) return failed(rt::msg::formatted_on_unformatted);
+    if (!statement.has_format) return list_write(*unit, statement.items);
+    const FormatPlan& plan = statement.plans.plan_for(statement.format, statement.items, statement.non_advancing);
+    return write_formatted(*unit, plan, statement.items, statement.record);
 }
 
 QueuedItems* queue_of(QueuedStatement* statement) {
@@ -141,7 +138,7 @@ int begin_write(int unit, const char* format, int format_length, const char* adv
     int error = 0;
     if (!statement->default_unit && (unit < -32767 || unit > 32767)) error = rt::msg::bad_unit_number;
     if (!error && advance) error = check_advance(*statement, advance, advance_length);
-    if (!error && format) error = compile_for(*statement, format, format_length);
+    if (!error && format && !same_text(*statement, format, format_length)) compile_anew(*statement, format, format_length);
     statement->begin_error = error;
     if (error) return settle_error(error, return_errors, unit);
     g_statements.open = &statement->items;
@@ -179,21 +176,10 @@ int end_write() {
     if (statement->begin_error) return statement->begin_error;
 
     Unit* unit = lookup_unit(statement->unit, Direction::output);
-    try {
-        if (!unit) fail(rt::msg::bad_unit_number);
-        if (is_unformatted(unit->connection.kind)) fail(rt::msg::formatted_on_unformatted);
-        if (statement->has_format) {
-            const FormatPlan* plan =
-                statement->plans.plan_for(statement->format, statement->items, statement->non_advancing);
-            format_write(*unit, statement->format, plan, statement->items, statement->non_advancing);
-        } else {
-            list_write(*unit, statement->items);
-        }
-    } catch (const IoFailure& failure) {
-        if (statement->return_errors) return failure.message_number;
-        rt::raise_error(failure.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");
-    }
-    return 0;
+    const Status status = write_statement(unit, *statement);
+    if (!status.failed()) return 0;
+    if (statement->return_errors) return status.message_number;
+    rt::raise_error(status.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");
 }
 
 }  // namespace io

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "io/units/console.hpp"
-#include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
 #include "io/units/unit_table.hpp"
 #include "io/units/record_output.hpp"
@@ -49,12 +48,8 @@ int disconnect_unit(int number, CloseStatus status, std::string& name) {
 
     int error = 0;
     if (status == CloseStatus::keep || device) {
-        try {
-            flush_buffer(*unit);
-            if (device) settle_console_line(*unit);
-        } catch (const IoFailure& failure) {
-            error = failure.message_number;
-        }
+        error = flush_buffer(*unit).message_number;
+        if (device && error == 0) settle_console_line(*unit);
     }
     close_handles(*unit);
     if (status == CloseStatus::remove && deletable) {

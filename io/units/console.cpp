@@ -43,7 +43,7 @@ std::string_view line_end_for(char carriage_control, bool owed) {
 
 }  // namespace
 
-void send_console_record(Unit& unit, const char* record, std::size_t length) {
+Status send_console_record(Unit& unit, const char* record, std::size_t length) {
     const char carriage_control = length > 0 ? record[0] : ' ';
     std::string_view prefix = line_end_for(carriage_control, unit.record_written);
     const char* text = length > 0 ? record + 1 : record;
@@ -57,12 +57,13 @@ void send_console_record(Unit& unit, const char* record, std::size_t length) {
     do {
         std::size_t part = remaining < console_buffer_size ? remaining : console_buffer_size;
         std::memcpy(piece + used, text, part);
-        write_through(unit, piece, used + part);
+        if (Status status = write_through(unit, piece, used + part); status.failed()) return status;
         text += part;
         remaining -= part;
         used = 0;
     } while (remaining > 0);
     unit.record_written = true;
+    return done;
 }
 
 void settle_console_line(Unit& unit) {

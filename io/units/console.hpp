@@ -4,6 +4,7 @@
 // standard input through the console input unit's 132-byte record buffer.
 #include <cstddef>
 
+#include "io/units/status.hpp"
 #include "io/units/unit.hpp"
 
 namespace io {
@@ -11,7 +12,7 @@ namespace io {
 // Sends one finished console record (carriage-control character first) to
 // the unit's output handle, writing the owed line end chosen by the
 // carriage-control character first. One hand-over to the OS per record.
-void send_console_record(Unit& unit, const char* record, std::size_t length);
+Status send_console_record(Unit& unit, const char* record, std::size_t length);
 
 // Writes the owed CR LF of a console unit, if any (start of a read on the
 // single console unit, close, stop). Never fails: safe in the exit sequence

@@ -107,7 +107,9 @@ std::string name_from_console(int number) {
         "File name missing or blank - please enter file name\r\nUNIT " + std::to_string(number) + "? ";
     for (;;) {
         settle_console_line(console);
-        write_through(console, prompt.data(), prompt.size());
+        if (Status status = write_through(console, prompt.data(), prompt.size()); status.failed()) {
+            fail(status.message_number);
+        }
         char line[typed_name_capacity];
         int length = read_console_line(line, typed_name_capacity);
         std::string name = file_name_from_text(line, length);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "io/units/failure.hpp"
+#include "io/units/console.hpp"
 #include "platform/console.hpp"
 #include "platform/files.hpp"
 #include "runtime/messages.hpp"
@@ -46,8 +46,8 @@ void drop_partial_record(Unit& unit) {
 
 }  // namespace
 
-int flush_buffer_status(Unit& unit) {
-    if (unit.buffer.position == 0) return 0;
+Status flush_buffer(Unit& unit) {
+    if (unit.buffer.position == 0) return done;
     const int count = unit.buffer.position;
     std::size_t taken = 0;
     const plat::WriteFailure failure =
@@ -58,60 +58,34 @@ int flush_buffer_status(Unit& unit) {
     unit.buffer.position = 0;
     unit.buffer.file_offset += count;
     if (failure != plat::WriteFailure::none) drop_partial_record(unit);
-    return write_failure_number(failure);
+    return Status{write_failure_number(failure)};
 }
 
-void flush_buffer(Unit& unit) {
-    if (int error = flush_buffer_status(unit)) fail(error);
-}
-
-namespace {
-
-// Places `count` bytes through the buffer, passing it to the file whenever
-// it is full; `place(to, from, part)` puts bytes `from` to `from + part` of
-// the run at `to`.
-template <class Place>
-void put_run(Unit& unit, std::size_t count, Place place) {
-    for (std::size_t done = 0; done < count;) {
-        if (unit.buffer.position == unit.buffer.size) flush_buffer(unit);
-        const std::size_t room = static_cast<std::size_t>(unit.buffer.size - unit.buffer.position);
-        const std::size_t part = count - done < room ? count - done : room;
-        place(unit.buffer.bytes.get() + unit.buffer.position, done, part);
-        unit.buffer.position += static_cast<int>(part);
-        done += part;
-    }
-}
-
-}  // namespace
-
-void put_bytes(Unit& unit, const char* bytes, std::size_t count) {
-    put_run(unit, count, [bytes](char* to, std::size_t from, std::size_t part) { std::memcpy(to, bytes + from, part); });
-}
-
-void put_repeated(Unit& unit, char c, std::size_t count) {
-    put_run(unit, count, [c](char* to, std::size_t, std::size_t part) { std::memset(to, c, part); });
+Status put_open_record(Unit& unit, std::string_view record) {
+    if (unit.connection.console()) return send_console_record(unit, record.data(), record.size());
+    return put_bytes(unit, record.data(), record.size());
 }
 
 // A console or device that went away (a reader of standard output who
 // left) costs nothing but the bytes: only a full device and a refused
 // access end the statement.
-void write_through(Unit& unit, const char* bytes, std::size_t count) {
+Status write_through(Unit& unit, const char* bytes, std::size_t count) {
     plat::WriteFailure failure = plat::write_all(unit.connection.out_handle, bytes, count);
-    if (failure == plat::WriteFailure::other && unit.connection.kind == UnitKind::console) return;
-    if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+    if (failure == plat::WriteFailure::other && unit.connection.kind == UnitKind::console) return done;
+    return Status{write_failure_number(failure)};
 }
 
-void prepare_for_writing(Unit& unit) {
-    if (unit.connection.kind != UnitKind::formatted_sequential || unit.positioned_for_writing) return;
-    if (unit.connection.action == Action::read) fail(rt::msg::write_refused);
+Status cut_for_writing(Unit& unit) {
+    if (unit.connection.action == Action::read) return failed(rt::msg::write_refused);
     std::optional<plat::FileIdentity> identity = plat::handle_identity(unit.connection.out_handle);
     if (identity && identity->regular) {
         plat::WriteFailure failure = plat::truncate_file(unit.connection.out_handle, unit.buffer.file_offset + unit.buffer.position);
-        if (failure != plat::WriteFailure::none) fail(write_failure_number(failure));
+        if (failure != plat::WriteFailure::none) return failed(write_failure_number(failure));
         plat::seek_to(unit.connection.out_handle, unit.buffer.file_offset);
         unit.buffer.whole_records_end = unit.buffer.file_offset + unit.buffer.position;
     }
     unit.positioned_for_writing = true;
+    return done;
 }
 
 }  // namespace io

@@ -104,7 +104,7 @@ void close_all_units() {
         Unit* unit = table_slot(i);
         if (!unit) continue;
         const bool keep = unit->connection.default_close == CloseStatus::keep && !unit->connection.delete_on_close;
-        const int error = keep ? flush_buffer_status(*unit) : 0;
+        const int error = keep ? flush_buffer(*unit).message_number : 0;
         if (unit->connection.in_handle > plat::standard_error) plat::close_handle(unit->connection.in_handle);
         if (unit->connection.out_handle > plat::standard_error && unit->connection.out_handle != unit->connection.in_handle)
             plat::close_handle(unit->connection.out_handle);

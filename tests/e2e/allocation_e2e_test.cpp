@@ -70,7 +70,7 @@ protected:
     }
 
     // A run in a fresh folder; `refusal` is empty or RAIZES_FAIL_ALLOCATION's value.
-    Outcome run(const std::string& input, const std::string& refusal) {
+    Outcome run(const std::string& input, [[maybe_unused]] const std::string& refusal) {
         e2e::RunOptions options{.input = input};
         options.directory = e2e::make_temp_dir();
         options.timeout_seconds = 30;

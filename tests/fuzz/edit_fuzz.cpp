@@ -23,7 +23,7 @@
 #include <string>
 
 #include "io/format/edit.hpp"
-#include "support/decimal_digits.hpp"
+#include "io/format/record.hpp"
 #include "support/exact_reference.hpp"
 
 namespace {
@@ -105,9 +105,6 @@ Case decode(const std::uint8_t* data, std::size_t size) {
     return c;
 }
 
-std::string columns(const io::FittedField& f) {
-    return std::string(static_cast<std::size_t>(f.lead), f.lead_char) + std::string(f.body);
-}
 
 [[noreturn]] void mismatch(const Case& c, const char* what, const std::string& want, const std::string& got) {
     std::fprintf(stderr,
@@ -120,21 +117,18 @@ std::string columns(const io::FittedField& f) {
 }
 
 void check_conversion(const Case& c) {
-    const exact::Conversion want = exact::conversion(c.value);
-    const io::DecimalDigits got = io::to_decimal_digits(c.value);
-    const std::string want_text = want.nonfinite ? std::string(1, want.sign) + want.nonfinite
-                                                 : std::string(1, want.sign) + "0." + want.digits + "E" +
-                                                       std::to_string(want.exponent);
-    std::string got_text;
-    if (got.finite != (want.nonfinite == nullptr) || (!got.finite && got.nonfinite_text == nullptr) ||
-        got.count < 1 || got.count > 17)
-        got_text = "(malformed record)";
-    else if (!got.finite)
-        got_text = std::string(1, got.sign) + got.nonfinite_text;
-    else
-        got_text = std::string(1, got.sign) + "0." + std::string(got.digits, static_cast<std::size_t>(got.count)) +
-                   "E" + std::to_string(got.exponent);
-    if (want_text != got_text) mismatch(c, "decimal conversion", want_text, got_text);
+    const std::string want = exact::conversion_text(exact::conversion(c.value));
+    std::string got;
+    if (const char* text = io::nonfinite_text(c.value)) {
+        got = std::string(1, std::signbit(c.value) ? '-' : ' ') + text;
+    } else if (const io::Decimal d = io::to_decimal(c.value); d.zero) {
+        got = " 0";
+    } else if (d.count != 17 || d.value < 10000000000000000u || d.value > 99999999999999999u) {
+        got = "(malformed conversion)";
+    } else {
+        got = std::string(1, d.sign) + "0." + std::to_string(d.value) + "E" + std::to_string(d.exponent);
+    }
+    if (want != got) mismatch(c, "decimal conversion", want, got);
 }
 
 // Parameters where the layout is defined and the text stays far inside the
@@ -142,9 +136,9 @@ void check_conversion(const Case& c) {
 bool defined_parameters(const Case& c) { return c.w >= 0 && c.w <= 400 && c.d >= 0 && c.d <= 200 && c.e >= -2 && c.e <= 12; }
 
 void check_integer(const Case& c) {
-    io::FieldText text;
-    const std::string got =
-        columns(io::edit_integer_field(c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus}, text));
+    io::Record record;
+    io::put_integer_field(record, c.integer_value, {.w = c.w, .d = c.d, .sign_plus = c.sign_plus});
+    const std::string got(record.text());
     if (c.w >= 0 && c.w <= 400 && c.d <= 400) {
         const std::string want = exact::fitted(exact::integer_text(c.integer_value, c.d, c.sign_plus), c.w);
         if (want != got) mismatch(c, "Iw.m", want, got);
@@ -162,22 +156,20 @@ io::RealForm form_of(const Case& c) {
 
 void check_real(const Case& c) {
     const int cap = c.real4 ? 7 : 16;
-    io::FieldText text;
     const io::RealForm form = form_of(c);
     const int k = form == io::RealForm::exponent ? c.k : 0;
     // The field as the record writer makes it: a text too wide for the field
     // text gives a field of asterisks.
-    const std::string got = columns(io::edit_real_field(c.value,
-                                                        {.w = c.w,
-                                                         .d = c.d,
-                                                         .e = c.e,
-                                                         .k = k,
-                                                         .sign_plus = c.sign_plus,
-                                                         .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
-                                                         .form = form},
-                                                        text));
-    if (text.length < 0 || text.length > io::field_capacity || (text.too_wide && text.length != 0))
-        mismatch(c, "field text length", "0 to capacity", std::to_string(text.length));
+    io::Record record;
+    io::put_real_field(record, c.value,
+                       {.w = c.w,
+                        .d = c.d,
+                        .e = c.e,
+                        .k = k,
+                        .sign_plus = c.sign_plus,
+                        .kind = c.real4 ? io::RealKind::real4 : io::RealKind::real8,
+                        .form = form});
+    const std::string got(record.text());
 
     if (!defined_parameters(c)) {
         if (got.size() != static_cast<std::size_t>(std::max(c.w, 0)))

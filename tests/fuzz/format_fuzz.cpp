@@ -7,10 +7,10 @@
 //
 // Each input is written to a freshly replaced file: twice with its length
 // (the second time the statement reuses the compiled list of the first and
-// its plan), when the text holds no NUL once with length -1 from a
-// NUL-terminated copy, and once more by the interpreter alone, past any
-// plan. The files and the statuses must be identical, and the status must
-// be 0 or one of the errors a format statement can raise.
+// its plan), and when the text holds no NUL once with length -1 from a
+// NUL-terminated copy. The files and the statuses must be identical to
+// those of the model of the writer (support/format_model.hpp), and the
+// status must be 0 or one of the errors a format statement can raise.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,15 +27,14 @@
 #include <vector>
 
 #include "io/format/format_compiler.hpp"
-#include "io/format/format_writer.hpp"
 #include "io/format/output_items.hpp"
 #include "io/statement/write_statement.hpp"
-#include "io/units/failure.hpp"
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "io/units/open.hpp"
 #include "io/units/close.hpp"
 #include "runtime/messages.hpp"
+#include "support/format_model.hpp"
 #include "support/format_statement_input.hpp"
 
 namespace {
@@ -64,8 +63,6 @@ bool expected_status(int status) {
         case rt::msg::real_needs_real_descriptor:
         case rt::msg::integer_needs_i:
         case rt::msg::logical_needs_l:
-        // no memory for the format or the record
-        case rt::msg::no_memory:
         // format errors, raised when reached
         case rt::msg::format_number_missing:
         case rt::msg::format_not_parenthesised:
@@ -141,20 +138,15 @@ Outcome write_once(const char* format, int length, const std::vector<Item>& item
     return close_target(status);
 }
 
-// The same statement written by the interpreter alone.
-Outcome interpret_once(const char* format, int length, const std::vector<Item>& items) {
-    open_target();
+// The same statement written by the model of the writer.
+Outcome model_once(const char* format, int length, const std::vector<Item>& items) {
     io::CompiledFormat compiled;
+    io::compile_format(format, length, compiled);
     io::QueuedItems queued;
     format_input::queue(items, queued);
-    int status = 0;
-    try {
-        io::compile_format(format, length, compiled);
-        io::interpret_format(*io::lookup_unit(report_unit, io::Direction::output), compiled, queued, false);
-    } catch (const io::IoFailure& failure) {
-        status = failure.message_number;
-    }
-    return close_target(status);
+    format_model::File file;
+    const int status = format_model::Statement(compiled, queued, file).run(false);
+    return {status, file.bytes};
 }
 
 void compare(const Outcome& a, const Outcome& b, const char* what) {
@@ -197,6 +189,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Outcome terminated = write_once(format.c_str(), -1, items);
         compare(first, terminated, "length -1 and the explicit length differ");
     }
-    compare(first, interpret_once(exact.get(), length, items), "the plan and the interpreter differ");
+    compare(first, model_once(exact.get(), length, items), "the writer and its model differ");
     return 0;
 }

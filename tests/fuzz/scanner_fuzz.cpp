@@ -17,6 +17,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -105,8 +106,15 @@ void type_into_terminal(Terminal& t, const std::uint8_t* data, std::size_t size)
     if (::tcsetattr(t.slave, TCSANOW, &settings) != 0) system_failure("tcsetattr");
     std::string typed(reinterpret_cast<const char*>(data), size);
     typed.append(end_of_input_keys, end_of_input_key);
-    if (::write(t.master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()))
-        system_failure("typing into the terminal");
+    // The fuzzer's own timer may interrupt a write into the terminal: go on
+    // from where it stopped.
+    std::size_t done = 0;
+    while (done < typed.size()) {
+        const ssize_t n = ::write(t.master, typed.data() + done, typed.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) system_failure("typing into the terminal");
+        done += static_cast<std::size_t>(n);
+    }
 }
 
 // Standard input from its first byte, the unit's buffer empty.

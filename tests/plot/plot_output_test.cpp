@@ -1,12 +1,13 @@
-// Where raizes-plot puts its picture: a FIFO, a character device and standard
-// output are written to as they are, a symbolic link is written through to
-// its target, a regular file is replaced as a whole under no name anybody
-// can guess, two runs at once leave one whole picture, and a failure leaves
-// everything as it was.
+// Where raizes-plot puts its picture: a FIFO, a character device, standard
+// output and the open files named in /dev/fd are written to as they are, a
+// symbolic link is followed where the system follows it, a regular file is
+// replaced whole under no name anybody can guess, two runs at once leave one
+// whole picture, and a failure leaves everything as it was.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,65 @@ TEST(PlotOutput, SymbolicLinksAreWrittenThroughToTheirTargets) {
     }
     EXPECT_EQ(e2e::read_file(p.dir + "/target.svg"), p.a);
     EXPECT_EQ(e2e::read_file(p.dir + "/missing.svg"), p.a);
+}
+
+// In a sticky folder that anybody may write to, the system does not follow
+// another user's link for root, and neither does the picture.
+TEST(PlotOutput, ALinkTheSystemWouldNotFollowIsRefused) {
+    if (::geteuid() != 0) GTEST_SKIP() << "NOT RUN: a link of another user's needs root";
+    if (e2e::read_file("/proc/sys/fs/protected_symlinks") != "1\n")
+        GTEST_SKIP() << "NOT RUN: this kernel follows any link in sticky folders (fs.protected_symlinks is not 1)";
+    const Pictures p;
+    fs::create_directory(p.dir + "/sticky");
+    fs::permissions(p.dir + "/sticky", fs::perms::all | fs::perms::sticky_bit);
+    fs::create_symlink("../a.svg", p.dir + "/sticky/b.svg");
+    ASSERT_EQ(::lchown((p.dir + "/sticky/b.svg").c_str(), 4321, 4321), 0);
+    const auto before = files_in(p.dir + "/sticky");
+    const auto run = run_plot({"b.fp.txt", "-o", "sticky/b.svg"}, p.dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "raizes-plot: sticky/b.svg: cannot be written: Permission denied\n");
+    EXPECT_EQ(e2e::read_file(p.dir + "/a.svg"), p.a);
+    EXPECT_EQ(files_in(p.dir + "/sticky"), before);
+}
+
+// The names of this process's open files are those files as they are: one
+// opened to append, a pipe, a deleted file. A name that cannot be printed
+// fails the run; an empty name and a second -o are refused.
+TEST(PlotOutput, NamesOfOpenFilesAreWrittenAsTheyAreAndBadNamesAreRefused) {
+    const Pictures p;
+    const struct { const char* command; int status; std::string log; } cases[] = {
+        {"\"$0\" a.bis.txt -o /dev/stdout >>log", 0, "log\n" + p.a},
+        {"\"$0\" a.bis.txt -o /dev/stderr 2>>log", 0, "log\n" + p.a},
+        {"\"$0\" a.bis.txt -o /proc/self/fd/1 | cat >>log", 0, "log\n" + p.a},
+        {"exec 3<>gone; rm gone; \"$0\" a.bis.txt -o /dev/fd/3 >>log && cat /dev/fd/3 >>log", 0,
+         "log\n/dev/fd/3\n" + p.a},
+        {"\"$0\" a.bis.txt -o /dev/null >/dev/full", 1, "log\n"},
+        {"\"$0\" a.bis.txt -o '' >>log", 2, "log\n"},
+        {"\"$0\" a.bis.txt -o '' -o x.svg >>log", 2, "log\n"},
+    };
+    for (const auto& c : cases) {
+        e2e::write_file(p.dir + "/log", "log\n");
+        const auto before = files_in(p.dir);
+        const auto run = plot_test::run_command({"sh", "-c", c.command, RAIZES_PLOT_BINARY}, p.dir);
+        EXPECT_EQ(run.status, c.status) << c.command << "\n" << run.err;
+        EXPECT_EQ(e2e::read_file(p.dir + "/log"), c.log) << c.command;
+        EXPECT_EQ(files_in(p.dir), before) << c.command;
+    }
+}
+
+// Memory refused (3000 reports in 20 MB of address space): one line, status
+// 1, and nothing written.
+TEST(PlotOutput, RefusedMemoryEndsTheRunInOrder) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "NOT RUN: AddressSanitizer needs more address space than the limit leaves";
+#endif
+    const Pictures p;
+    const auto before = files_in(p.dir);
+    const char* command = "ulimit -v 20000; exec \"$0\" $(yes a.bis.txt | head -n 3000)";
+    const auto run = plot_test::run_command({"sh", "-c", command, RAIZES_PLOT_BINARY}, p.dir);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "raizes-plot: out of memory\n");
+    EXPECT_EQ(files_in(p.dir), before);
 }
 
 // Two runs at once leave one whole picture, and nothing else: a file named

@@ -1,8 +1,10 @@
 #pragma once
 // An exact reference for numeric field editing: the decimal expansion of a
 // double by big-integer arithmetic, the two roundings done digit by digit on
-// strings, and the I, E, F, EN and list-directed layouts built from them.
-// Slow and plain on purpose, so that it can judge the fast editor.
+// strings, and the I, E, F, EN and list-directed layouts built from them;
+// and the products, quotients and sums of doubles rounded by integer
+// arithmetic alone. Slow and plain on purpose, so that it can judge the fast
+// code.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace exact {
@@ -132,6 +135,15 @@ inline Conversion conversion(double value) {
 }
 
 inline bool is_zero(const Conversion& c) { return c.nonfinite == nullptr && c.digits == "0"; }
+
+// The sign and all 17 digits, the trailing zeros too; " 0" for zero, the
+// sign and the text of a non-finite value.
+inline std::string conversion_text(const Conversion& c) {
+    if (c.nonfinite != nullptr) return std::string(1, c.sign) + c.nonfinite;
+    if (is_zero(c)) return " 0";
+    return std::string(1, c.sign) + "0." + c.digits + std::string(17 - c.digits.size(), '0') + "E" +
+           std::to_string(c.exponent);
+}
 
 // The 17-digit string cut to n >= 1 digits, the digit after the cut
 // deciding; a carry out of the first digit gives "1" and x + 1.
@@ -269,6 +281,96 @@ inline std::string integer_text(std::int32_t value, int m, bool sign_plus) {
         text = "+";
     if (static_cast<int>(digits.size()) < m) text += std::string(static_cast<std::size_t>(m) - digits.size(), '0');
     return text + digits;
+}
+
+// ---- Arithmetic on doubles, each result rounded once by integers ---------
+// For finite operands and results in the normal range.
+
+// v = (-1)^negative x m x 2^e, m below 2^53.
+struct Scaled {
+    bool negative;
+    std::uint64_t m;
+    int e;
+};
+
+inline Scaled scaled(double v) {
+    int e = 0;
+    const double fraction = std::frexp(std::fabs(v), &e);
+    return {std::signbit(v), static_cast<std::uint64_t>(std::ldexp(fraction, 53)), e - 53};
+}
+
+// The double nearest to (-1)^negative x (high x 2^64 + low) x 2^e, ties to
+// even; `sticky` stands for bits below `low` that are not all zero.
+inline double nearest(bool negative, std::uint64_t high, std::uint64_t low, bool sticky, int e) {
+    bool half = false;  // the last bit shifted out
+    while (high != 0 || low >= (std::uint64_t{1} << 53)) {
+        sticky = sticky || half;
+        half = (low & 1) != 0;
+        low = (low >> 1) | (high << 63);
+        high >>= 1;
+        ++e;
+    }
+    if (half && (sticky || (low & 1) != 0)) ++low;
+    const double magnitude = std::ldexp(static_cast<double>(low), e);
+    return negative ? -magnitude : magnitude;
+}
+
+inline double product(double a, double b) {
+    const Scaled x = scaled(a);
+    const Scaled y = scaled(b);
+    constexpr std::uint64_t low_32 = 0xFFFFFFFFu;
+    const std::uint64_t ll = (x.m & low_32) * (y.m & low_32);
+    const std::uint64_t lh = (x.m & low_32) * (y.m >> 32);
+    const std::uint64_t hl = (x.m >> 32) * (y.m & low_32);
+    const std::uint64_t middle = (ll >> 32) + (lh & low_32) + (hl & low_32);
+    const std::uint64_t high = (x.m >> 32) * (y.m >> 32) + (lh >> 32) + (hl >> 32) + (middle >> 32);
+    return nearest(x.negative != y.negative, high, (middle << 32) | (ll & low_32), false, x.e + y.e);
+}
+
+// b is not zero.
+inline double quotient(double a, double b) {
+    const Scaled x = scaled(a);
+    const Scaled y = scaled(b);
+    std::uint64_t remainder = x.m % y.m;
+    std::uint64_t low = 0;  // 64 bits of the quotient after its integer part
+    for (int i = 0; i < 64; ++i) {
+        remainder <<= 1;
+        low <<= 1;
+        if (remainder >= y.m) {
+            remainder -= y.m;
+            low |= 1;
+        }
+    }
+    return nearest(x.negative != y.negative, x.m / y.m, low, remainder != 0, x.e - y.e - 64);
+}
+
+inline double sum(double a, double b) {
+    Scaled x = scaled(a);
+    Scaled y = scaled(b);
+    if (x.m == 0) return b;
+    if (y.m == 0) return a;
+    if (x.e < y.e) {  // x has the larger exponent
+        std::swap(x, y);
+        std::swap(a, b);
+    }
+    // Beyond 54 places the smaller one is less than a quarter of the
+    // larger's last place, so the sum rounds to the larger.
+    if (x.e - y.e > 54) return a;
+    const int shift = x.e - y.e;
+    std::uint64_t high = shift == 0 ? 0 : x.m >> (64 - shift);
+    std::uint64_t low = x.m << shift;
+    bool negative = x.negative;
+    if (x.negative == y.negative) {
+        low += y.m;
+        high += low < y.m ? 1 : 0;
+    } else if (high != 0 || low >= y.m) {
+        high -= low < y.m ? 1 : 0;
+        low -= y.m;
+    } else {
+        low = y.m - low;
+        negative = y.negative;
+    }
+    return nearest(negative && (high != 0 || low != 0), high, low, false, y.e);
 }
 
 // w columns: the text right-justified, or w asterisks when it is longer.

@@ -25,7 +25,7 @@ public:
 
     // Everything written so far, after passing the buffer to the file.
     std::string contents() {
-        io::flush_buffer(unit);
+        if (io::flush_buffer(unit).failed()) return "(the buffer could not be passed to the file)";
         return read_file(file_.path());
     }
     // Bytes at the start of the file, as if it held an older report.

@@ -319,22 +319,26 @@ RunResult run_through_pipes(const RunOptions& options) {
 
 // Under load Wine now and then fails to create a process: cmd.exe then says
 // so, or the run ends with nothing written at all, not even the program's
-// first line (which every run through pipes writes). The program has not
-// run; a fault of its own would show again in the next run.
-bool program_never_started(const RunResult& result) {
+// first line (which every run through pipes writes). Or Wine's loader stops
+// at the end of a process with "Inconsistency detected by ld.so", its own
+// line on standard error. The run is not the program's; a fault of its own
+// would show again in the next run, which its report replaces.
+bool wine_failed_the_run(const RunResult& result) {
     if (!under_wine || result.timed_out) return false;
     return (result.out.empty() && result.err.empty()) ||
            result.out.rfind("Application could not be started", 0) == 0 ||
-           result.err.find("Can't recognize") != std::string::npos;
+           result.err.find("Can't recognize") != std::string::npos ||
+           result.err.find("Inconsistency detected by ld.so") != std::string::npos;
 }
 
 }  // namespace
 
 RunResult run_program(const RunOptions& options) {
     RunResult result = run_through_pipes(options);
-    for (int retry = 0; retry < 3 && program_never_started(result); ++retry) {
-        std::fprintf(stderr, "[ wine     ] the program was not started (status %d, output [%s]); running it again\n",
-                     result.status, visible(result.out.substr(0, 120)).c_str());
+    for (int retry = 0; retry < 3 && wine_failed_the_run(result); ++retry) {
+        std::fprintf(stderr, "[ wine     ] Wine failed the run (status %d, output [%s], error [%s]); running it again\n",
+                     result.status, visible(result.out.substr(0, 120)).c_str(),
+                     visible(result.err.substr(0, 120)).c_str());
         RunOptions again = options;
         again.directory = result.directory;
         result = run_through_pipes(again);

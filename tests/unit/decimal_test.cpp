@@ -10,25 +10,21 @@
 #include <limits>
 #include <string>
 
-#include "support/decimal_digits.hpp"
+#include "io/format/edit.hpp"
+#include "support/exact_reference.hpp"
 
 namespace {
-
-std::string digits_of(const io::DecimalDigits& dd) { return std::string(dd.digits, static_cast<std::size_t>(dd.count)); }
 
 double from_bits(std::uint64_t bits) { return std::bit_cast<double>(bits); }
 
 TEST(DecimalConversion, ZeroAndSign) {
-    const io::DecimalDigits plus = io::to_decimal_digits(0.0);
-    const io::DecimalDigits minus = io::to_decimal_digits(-0.0);
-    for (const auto& dd : {plus, minus}) {
-        EXPECT_EQ(dd.sign, ' ');
-        EXPECT_EQ(digits_of(dd), "0");
-        EXPECT_EQ(dd.exponent, 0);
-        EXPECT_TRUE(dd.finite);
+    for (const io::Decimal& d : {io::to_decimal(0.0), io::to_decimal(-0.0)}) {
+        EXPECT_EQ(d.sign, ' ');
+        EXPECT_TRUE(d.zero);
+        EXPECT_EQ(d.exponent, 0);
     }
-    EXPECT_EQ(io::to_decimal_digits(-2.5).sign, '-');
-    EXPECT_EQ(io::to_decimal_digits(2.5).sign, ' ');
+    EXPECT_EQ(io::to_decimal(-2.5).sign, '-');
+    EXPECT_EQ(io::to_decimal(2.5).sign, ' ');
 }
 
 TEST(DecimalConversion, SeventeenDigitsRoundedByTheEighteenth) {
@@ -54,24 +50,22 @@ TEST(DecimalConversion, SeventeenDigitsRoundedByTheEighteenth) {
         {std::numeric_limits<double>::min(), "22250738585072014", -307},
     };
     for (const Case& c : cases) {
-        const io::DecimalDigits dd = io::to_decimal_digits(-c.value);
-        EXPECT_EQ(digits_of(dd), c.digits) << c.value;
-        EXPECT_EQ(dd.exponent, c.exponent) << c.value;
-        EXPECT_EQ(dd.sign, '-');
-        EXPECT_TRUE(dd.finite);
+        const io::Decimal d = io::to_decimal(-c.value);
+        // All 17 digits, the trailing zeros too.
+        const std::string digits = c.digits + std::string(17 - std::string(c.digits).size(), '0');
+        EXPECT_EQ(std::to_string(d.value), digits) << c.value;
+        EXPECT_EQ(exact::conversion(c.value).digits, c.digits) << c.value;
+        EXPECT_EQ(d.exponent, c.exponent) << c.value;
+        EXPECT_EQ(d.sign, '-');
     }
 }
 
 TEST(DecimalConversion, NonFiniteTexts) {
-    const io::DecimalDigits inf = io::to_decimal_digits(-INFINITY);
-    EXPECT_FALSE(inf.finite);
-    ASSERT_NE(inf.nonfinite_text, nullptr);
-    EXPECT_STREQ(inf.nonfinite_text, "1#INF");
-    EXPECT_EQ(digits_of(inf), "1#INF");
-    EXPECT_STREQ(io::to_decimal_digits(from_bits(0xFFF8000000000000u)).nonfinite_text, "1#IND");
-    EXPECT_STREQ(io::to_decimal_digits(from_bits(0x7FF8000000000000u)).nonfinite_text, "1#QNAN");
-    EXPECT_STREQ(io::to_decimal_digits(from_bits(0x7FF0000000000001u)).nonfinite_text, "1#SNAN");
-    EXPECT_EQ(io::to_decimal_digits(1.0).nonfinite_text, nullptr);
+    EXPECT_STREQ(io::nonfinite_text(-INFINITY), "1#INF");
+    EXPECT_STREQ(io::nonfinite_text(from_bits(0xFFF8000000000000u)), "1#IND");
+    EXPECT_STREQ(io::nonfinite_text(from_bits(0x7FF8000000000000u)), "1#QNAN");
+    EXPECT_STREQ(io::nonfinite_text(from_bits(0x7FF0000000000001u)), "1#SNAN");
+    EXPECT_EQ(io::nonfinite_text(1.0), nullptr);
 }
 
 }  // namespace

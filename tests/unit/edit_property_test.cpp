@@ -2,7 +2,7 @@
 // reference: the decimal expansion of the double by big-integer arithmetic,
 // then the two roundings digit by digit.
 #include "io/format/edit.hpp"
-#include "support/decimal_digits.hpp"
+#include "io/format/record.hpp"
 #include "support/exact_reference.hpp"
 
 #include <gtest/gtest.h>
@@ -221,15 +221,16 @@ std::string hex_bits(double v) {
 }
 
 std::string edited_report_field(double value) {
-    io::FieldText text;
-    io::edit_real(value, {.w = 25, .d = 15, .e = 2, .k = 1}, text);
-    const io::FittedField f = io::fit_field(text, 25);
-    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
+    io::Record record;
+    io::put_report_field(record, value, {.w = 25, .d = 15, .e = 2, .k = 1});
+    return std::string(record.text());
 }
 
-std::string conversion_text(char sign, const std::string& digits, int exponent, const char* nonfinite) {
-    if (nonfinite != nullptr) return std::string(1, sign) + nonfinite;
-    return std::string(1, sign) + "0." + digits + "E" + std::to_string(exponent);
+// The conversion in the reference's text (exact::conversion_text).
+std::string converted_text(double v) {
+    if (const char* text = io::nonfinite_text(v)) return std::string(1, std::signbit(v) ? '-' : ' ') + text;
+    const io::Decimal d = io::to_decimal(v);
+    return d.zero ? " 0" : std::string(1, d.sign) + "0." + std::to_string(d.value) + "E" + std::to_string(d.exponent);
 }
 
 TEST(EditProperty, ReportFieldAndConversionMatchTheExactReference) {
@@ -241,14 +242,8 @@ TEST(EditProperty, ReportFieldAndConversionMatchTheExactReference) {
     for (const Category& category : categories) {
         std::size_t category_mismatches = 0;
         for (double v : category.values) {
-            const Conversion expected = reference_conversion(v);
-            const io::DecimalDigits got = io::to_decimal_digits(v);
-            const std::string want_conversion =
-                conversion_text(expected.sign, expected.digits, expected.exponent, expected.nonfinite);
-            const std::string got_conversion =
-                got.finite ? conversion_text(got.sign, std::string(got.digits, static_cast<std::size_t>(got.count)),
-                                             got.exponent, nullptr)
-                           : conversion_text(got.sign, "", 0, got.nonfinite_text);
+            const std::string want_conversion = exact::conversion_text(reference_conversion(v));
+            const std::string got_conversion = converted_text(v);
             const std::string want_field = reference_report_field(v);
             const std::string got_field = edited_report_field(v);
             if (want_conversion != got_conversion || want_field != got_field) {

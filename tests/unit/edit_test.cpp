@@ -1,4 +1,5 @@
 #include "io/format/edit.hpp"
+#include "io/format/record.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,33 +14,31 @@ namespace {
 using io::RealForm;
 using io::RealKind;
 
-std::string fitted(const io::FieldText& text, int w) {
-    const io::FittedField f = io::fit_field(text, w);
-    return std::string(static_cast<std::size_t>(f.lead), ' ') + std::string(f.body);
+// The w columns of a field, as the record writer places them.
+std::string real_field(double value, const io::EditParams& params) {
+    io::Record record;
+    io::put_real_field(record, value, params);
+    return std::string(record.text());
 }
 
 // Iw.m
 std::string field_i(std::int32_t value, int w, int m = 1, bool sign_plus = false) {
-    io::FieldText text;
-    io::edit_integer(value, {.d = m, .sign_plus = sign_plus}, text);
-    return fitted(text, w);
+    io::Record record;
+    io::put_integer_field(record, value, {.w = w, .d = m, .sign_plus = sign_plus});
+    return std::string(record.text());
 }
 
 // kP,Ew.dEe
 std::string field_e(double value, int w, int d, int k, int e = 2, bool sign_plus = false,
                     RealKind kind = RealKind::real8) {
-    io::FieldText text;
-    io::edit_real(value, {.w = w, .d = d, .e = e, .k = k, .sign_plus = sign_plus, .kind = kind}, text);
-    return fitted(text, w);
+    return real_field(value, {.w = w, .d = d, .e = e, .k = k, .sign_plus = sign_plus, .kind = kind});
 }
 
 std::string report_field(double value) { return field_e(value, 25, 15, 1); }
 
 // Fw.d
 std::string field_f(double value, int w, int d, bool sign_plus = false) {
-    io::FieldText text;
-    io::edit_real(value, {.w = w, .d = d, .sign_plus = sign_plus, .form = RealForm::fixed}, text);
-    return fitted(text, w);
+    return real_field(value, {.w = w, .d = d, .sign_plus = sign_plus, .form = RealForm::fixed});
 }
 
 // The unpadded list-directed text of an 8-byte real, and the same in its
@@ -49,11 +48,7 @@ std::string list_text8(double value) {
     io::edit_real(value, {.w = 24, .d = 15, .e = 3, .form = RealForm::list}, text);
     return std::string(text.view());
 }
-std::string list_field8(double value) {
-    io::FieldText text;
-    io::edit_real(value, {.w = 24, .d = 15, .e = 3, .form = RealForm::list}, text);
-    return fitted(text, 24);
-}
+std::string list_field8(double value) { return real_field(value, {.w = 24, .d = 15, .e = 3, .form = RealForm::list}); }
 std::string list_text4(double value) {
     io::FieldText text;
     io::edit_real(value, {.w = 15, .d = 6, .e = 2, .kind = RealKind::real4, .form = RealForm::list}, text);
@@ -300,31 +295,25 @@ TEST(FixedForm, RoundingAtTheLastDigitShown) {
     EXPECT_EQ(field_f(123456789012345678.0, 21, 1), " 123456789012345700.0");
 }
 
-// A text longer than the field text keeps nothing: the field is asterisks
-// however wide it is.
+// A text longer than the field text keeps nothing but its length: the
+// field is asterisks however wide it is.
 TEST(FixedForm, TextsBeyondTheCapacityAreTooWide) {
     io::FieldText text;
     io::edit_real(1.5, {.w = 2000, .d = io::field_capacity - 2, .form = RealForm::fixed}, text);
-    EXPECT_FALSE(text.too_wide);
     EXPECT_EQ(text.view(), "1.5" + std::string(io::field_capacity - 3, '0'));
+    EXPECT_EQ(field_f(1.5, 2000, io::field_capacity - 2), blanks(976) + std::string(text.view()));
     io::edit_real(-1.5, {.w = 2000, .d = io::field_capacity - 2, .form = RealForm::fixed}, text);
-    EXPECT_TRUE(text.too_wide);
-    EXPECT_EQ(text.length, 0);
+    EXPECT_GT(text.length, io::field_capacity);
+    EXPECT_EQ(text.view(), "");
+    EXPECT_EQ(field_f(-1.5, 2000, io::field_capacity - 2), std::string(2000, '*'));
     // Non-finite values have their text, cut to the capacity.
     io::edit_real(INFINITY, {.w = 2000, .d = 1500, .form = RealForm::fixed}, text);
-    EXPECT_FALSE(text.too_wide);
     EXPECT_EQ(text.length, io::field_capacity);
-    // Another edit starts afresh.
-    io::edit_real(1.5, {.w = 5, .d = 1, .form = RealForm::fixed}, text);
-    EXPECT_FALSE(text.too_wide);
-    EXPECT_EQ(text.view(), "1.5");
 }
 
 TEST(EngineeringForm, ExponentAMultipleOfThree) {
-    io::FieldText text;
-    const auto en = [&](double value, int w, int d) {
-        io::edit_real(value, {.w = w, .d = d, .form = RealForm::engineering}, text);
-        return fitted(text, w);
+    const auto en = [](double value, int w, int d) {
+        return real_field(value, {.w = w, .d = d, .form = RealForm::engineering});
     };
     EXPECT_EQ(en(1.0, 10, 2), "  1.00E+00");
     EXPECT_EQ(en(-0.012, 11, 2), " -12.00E-03");
@@ -334,34 +323,20 @@ TEST(EngineeringForm, ExponentAMultipleOfThree) {
 }
 
 TEST(Fitting, RightJustifiesOrFillsWithAsterisks) {
-    io::FieldText text;
-    io::edit_integer(-42, {.d = 1}, text);
-    io::FittedField f = io::fit_field(text, 6);
-    EXPECT_EQ(f.lead, 3);
-    EXPECT_EQ(f.body, "-42");
-    EXPECT_EQ(f.body.data(), text.text);
-
-    f = io::fit_field(text, 3);
-    EXPECT_EQ(f.lead, 0);
-    EXPECT_EQ(f.body, "-42");
-
-    f = io::fit_field(text, 2);
-    EXPECT_EQ(f.lead, 0);
-    EXPECT_EQ(f.body, "**");
-
-    io::edit_integer(0, {.d = 0}, text);
-    f = io::fit_field(text, 0);
-    EXPECT_EQ(f.lead, 0);
-    EXPECT_TRUE(f.body.empty());
+    EXPECT_EQ(field_i(-42, 6), "   -42");
+    EXPECT_EQ(field_i(-42, 3), "-42");
+    EXPECT_EQ(field_i(-42, 2), "**");
+    EXPECT_EQ(field_i(0, 0, 0), "");
+    EXPECT_EQ(field_i(7, -3), "");
+    // A text longer than a block moves right as a whole.
+    EXPECT_EQ(field_e(0.1, 50, 40, 1), blanks(4) + "1." + std::string(40, '0') + "E-01");
 }
 
 TEST(Fitting, WideAsteriskRuns) {
     io::FieldText text;
     io::edit_real(-1.0, {.w = 1024, .d = 1000, .e = 2, .k = 1}, text);
     EXPECT_EQ(text.length, 1007);
-    const io::FittedField f = io::fit_field(text, 1000);
-    EXPECT_EQ(f.lead, 0);
-    EXPECT_EQ(f.body, std::string(1000, '*'));
+    EXPECT_EQ(field_e(-1.0, 1000, 1000, 1), std::string(1000, '*'));
 }
 
 // Widths and digit counts far beyond any format of the program are cut to

@@ -13,6 +13,7 @@
 #include "io/units/unit.hpp"
 #include "io/units/unit_table.hpp"
 #include "runtime/fpenv.hpp"
+#include "support/exact_reference.hpp"
 #include "unit/death_output.hpp"
 
 namespace {
@@ -40,28 +41,17 @@ long double df_exact(long double x) {
     return -667.38L * (1.0L - e) / (x * x) + 667.38L * 0.146843L * e / x;
 }
 
-// Each step rounded to double and stored, in the order of the definition;
-// `square` receives the value to be squared.
-double f_in_steps(double x) {
-    volatile double t = x * k;
-    t = -t;
-    volatile double u = 1.0 - std::exp(t);
-    u = u * A;
-    u = u / x;
-    return u - B;
+// The definitions with every product, quotient and sum rounded by the exact
+// reference's integer arithmetic, in the defined order; the exponential and
+// the power are the run-time's own. `square` receives the value squared.
+double exact_f(double x) {
+    const double u = exact::product(exact::sum(1.0, -rt::rt_exp(-exact::product(x, k))), A);
+    return exact::sum(exact::quotient(u, x), -B);
 }
-double df_in_steps(double x, double square) {
-    volatile double t = x * k;
-    t = -t;
-    volatile double u = 1.0 - std::exp(t);
-    u = u * A;
-    volatile double s = std::pow(square, 2.0);
-    volatile double v = u / s;
-    v = -v;
-    volatile double w = std::exp(-(x * k)) * k;
-    w = w * A;
-    w = w / x;
-    return v + w;
+double exact_df(double x, double square) {
+    const double u = exact::product(exact::sum(1.0, -rt::rt_exp(-exact::product(x, k))), A);
+    const double w = exact::quotient(exact::product(exact::product(rt::rt_exp(-exact::product(x, k)), k), A), x);
+    return exact::sum(-exact::quotient(u, rt::rt_pow(square, 2.0)), w);
 }
 
 // A child process starts as the program does: the floating-point
@@ -105,19 +95,18 @@ TEST_F(Equation, OperationsRunInTheDefinedOrder) {
     int reordered_df_differs = 0;
     for (int i = 0; i < 400; ++i) {
         const double x = 0.37 + 0.731 * i;
-        EXPECT_EQ(bits(f(x)), bits(f_in_steps(x))) << x;
-        EXPECT_EQ(bits(df(x)), bits(df_in_steps(x, x))) << x;
-        EXPECT_EQ(bits(df(-x)), bits(df_in_steps(-x, -x))) << -x;
+        EXPECT_EQ(bits(f(x)), bits(exact_f(x))) << x;
+        EXPECT_EQ(bits(df(x)), bits(exact_df(x, x))) << x;
+        EXPECT_EQ(bits(df(-x)), bits(exact_df(-x, -x))) << -x;
 
         // The comparison must be able to see a different order at all.
-        volatile double one_minus_e = 1.0 - std::exp(-(x * k));
-        volatile double divided_first = one_minus_e / x;
-        volatile double multiplied_first = one_minus_e * A;
-        if (bits(divided_first * A) != bits(multiplied_first / x)) ++reordered_f_differs;
-        volatile double e2 = std::exp(-(x * k));
-        volatile double by_a_first = e2 * A;
-        volatile double by_k_first = e2 * k;
-        if (bits(by_a_first * k) != bits(by_k_first * A)) ++reordered_df_differs;
+        const double one_minus_e = exact::sum(1.0, -rt::rt_exp(-exact::product(x, k)));
+        const double e2 = rt::rt_exp(-exact::product(x, k));
+        if (bits(exact::product(exact::quotient(one_minus_e, x), A)) !=
+            bits(exact::quotient(exact::product(one_minus_e, A), x)))
+            ++reordered_f_differs;
+        if (bits(exact::product(exact::product(e2, A), k)) != bits(exact::product(exact::product(e2, k), A)))
+            ++reordered_df_differs;
     }
     EXPECT_GT(reordered_f_differs, 0);
     EXPECT_GT(reordered_df_differs, 0);
@@ -139,7 +128,7 @@ TEST_F(Equation, DerivativeMatchesFiniteDifferenceOfF) {
 
 TEST_F(Equation, DerivativeAtNegativeXSquaresTheMagnitude) {
     for (double x : {-0.25, -1.0, -2.5, -17.0, -300.0}) {
-        EXPECT_EQ(bits(df(x)), bits(df_in_steps(x, std::fabs(x)))) << x;
+        EXPECT_EQ(bits(df(x)), bits(exact_df(x, std::fabs(x)))) << x;
         EXPECT_TRUE(std::isfinite(df(x))) << x;
     }
 }

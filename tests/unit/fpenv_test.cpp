@@ -94,41 +94,6 @@ TEST(MathErrorClassification, RealPower) {
     EXPECT_EQ(rt::classify_pow(1.0, nan, 1.0), MathError::none);
 }
 
-TEST(ReportMessages, EveryCodeHasItsWordAndNumber) {
-    struct Case {
-        int code;
-        const char* message;
-        int number;
-    };
-    const Case trap_cases[] = {
-        {129, "floating-point error: invalid", 6101},
-        {130, "floating-point error: denormal", 6102},
-        {131, "floating-point error: divide by zero", 6103},
-        {132, "floating-point error: overflow", 6104},
-        {133, "floating-point error: underflow", 6105},
-        {134, "floating-point error: inexact", 6106},
-        {136, "floating-point error: square root", 6108},
-        {138, "floating-point error: stack overflow", 6110},
-        {139, "floating-point error: stack underflow", 6111},
-    };
-    for (const Case& c : trap_cases) {
-        EXPECT_EQ(rt::trap_message(c.code).view(), c.message) << c.code;
-        EXPECT_EQ(rt::error_report_number(c.code), c.number) << c.code;
-    }
-    const Case math_cases[] = {
-        {1, "exp: DOMAIN error", 6201},   {2, "exp: SING error", 6202},
-        {3, "exp: OVERFLOW error", 6203}, {4, "exp: UNDERFLOW error", 6204},
-        {5, "exp: TLOSS error", 6205},    {6, "exp: PLOSS error", 6206},
-    };
-    for (const Case& c : math_cases) {
-        EXPECT_EQ(rt::math_error_message("exp", static_cast<MathError>(c.code)).view(), c.message);
-        EXPECT_EQ(rt::error_report_number(c.code), c.number) << c.code;
-    }
-    EXPECT_EQ(rt::math_error_message("**", MathError::overflow).view(), "**: OVERFLOW error");
-    EXPECT_EQ(rt::error_report_number(135), 0);
-    EXPECT_EQ(rt::error_report_number(0), 0);
-}
-
 class TrappingEnvironment : public testing::Test {
 protected:
     void SetUp() override { rt::setup_floating_point(); }

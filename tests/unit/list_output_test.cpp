@@ -95,17 +95,17 @@ TEST_F(ConsoleOutput, NumbersTakeTheirListFields) {
 }
 
 TEST_F(ConsoleOutput, CarriageControlChoosesTheLineEnd) {
-    io::send_console_record(unit(), "0first", 6);  // nothing owed: '0' still ends a line
-    io::send_console_record(unit(), "0double", 7);
-    io::send_console_record(unit(), "+over", 5);
-    io::send_console_record(unit(), "1page", 5);
-    io::send_console_record(unit(), "xplain", 6);
+    EXPECT_FALSE(io::send_console_record(unit(), "0first", 6).failed());  // nothing owed: '0' still ends a line
+    EXPECT_FALSE(io::send_console_record(unit(), "0double", 7).failed());
+    EXPECT_FALSE(io::send_console_record(unit(), "+over", 5).failed());
+    EXPECT_FALSE(io::send_console_record(unit(), "1page", 5).failed());
+    EXPECT_FALSE(io::send_console_record(unit(), "xplain", 6).failed());
     EXPECT_EQ(written(), std::string("\r\nfirst") + "\r\n\r\ndouble" + "\rover" + "\r\n\f\r \rpage" + "\r\nplain");
 }
 
 TEST_F(ConsoleOutput, RecordsLongerThanTheConsoleBufferGoInPieces) {
     const std::string long_record = " " + std::string(300, 'z');
-    io::send_console_record(unit(), long_record.data(), long_record.size());
+    EXPECT_FALSE(io::send_console_record(unit(), long_record.data(), long_record.size()).failed());
     EXPECT_EQ(written(), std::string(300, 'z'));
 }
 

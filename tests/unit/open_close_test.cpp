@@ -20,7 +20,6 @@
 
 #include "runtime/messages.hpp"
 #include "io/statement/write_statement.hpp"
-#include "io/units/failure.hpp"
 #include "io/units/keywords.hpp"
 #include "io/units/open_names.hpp"
 #include "io/units/open_settings.hpp"
@@ -69,8 +68,8 @@ int close_default(int unit) { return io::close_unit(unit, nullptr, 0, 0); }
 void write_bytes(int unit, const std::string& bytes) {
     io::Unit* connected = io::find_connected(unit);
     ASSERT_NE(connected, nullptr);
-    io::prepare_for_writing(*connected);
-    io::put_bytes(*connected, bytes.data(), bytes.size());
+    ASSERT_FALSE(io::prepare_for_writing(*connected).failed());
+    ASSERT_FALSE(io::put_bytes(*connected, bytes.data(), bytes.size()).failed());
 }
 
 std::string regex_escaped(const std::string& literal) {
@@ -561,12 +560,7 @@ TEST_F(OpenClose, ReadOnlyFileIsOpenedForReadingAndTheFirstWriteFails) {
         if (open_named(report_unit, padded(name)) != 0) return 2;
         io::Unit* unit = io::find_connected(report_unit);
         if (unit->connection.action != io::Action::read) return 3;
-        try {
-            io::prepare_for_writing(*unit);
-        } catch (const io::IoFailure& failure) {
-            return failure.message_number == rt::msg::write_refused ? 0 : 4;
-        }
-        return 5;
+        return io::prepare_for_writing(*unit).message_number == rt::msg::write_refused ? 0 : 4;
     });
     EXPECT_EQ(child.status, 0) << child.err;
     EXPECT_EQ(read_file(name), "old\r\n");

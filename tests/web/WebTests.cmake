@@ -1,9 +1,9 @@
 # Tests of the web program:
 #   - the end-to-end suite, built for the host in host-e2e/ and run against
 #     the web program under node, with the same expected bytes as on Linux;
-#   - the exponential and the power of this build's library against the
-#     Linux program's, on every argument the Linux program meets in that
-#     suite;
+#   - the exponential and the power of this build's library, and the
+#     run-time's own elementary functions, against the Linux program's, on
+#     every argument the suite and typed equations meet;
 #   - the page in headless Chromium, from a local web server and from disk.
 
 include(HostEndToEnd.cmake)
@@ -35,3 +35,10 @@ add_test(NAME web.math_bits
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/web/math_bits.sh ${host_e2e} $<TARGET_FILE:raizes-math-log>
                  ${CMAKE_BINARY_DIR}/math-calls.bin)
 set_tests_properties(web.math_bits PROPERTIES TIMEOUT 1800)
+
+# The page as an app (offline, installable, on a phone, for everyone), and
+# names and pastes of a hostile user, in headless Chromium.
+add_test(NAME web.page_as_an_app
+         COMMAND ${RAIZES_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/app_test.js ${CMAKE_BINARY_DIR}/site ${CMAKE_BINARY_DIR}/npm
+                 ${CMAKE_SOURCE_DIR}/web)
+set_tests_properties(web.page_as_an_app PROPERTIES TIMEOUT 400 ENVIRONMENT RAIZES_CHROMIUM=${RAIZES_CHROMIUM})

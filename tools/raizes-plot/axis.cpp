@@ -46,11 +46,11 @@ std::string fixed_label(Decimal d, int decimals) {
     std::string digits = std::to_string(d.digits < 0 ? -d.digits : d.digits);
     if (d.exponent > 0 && d.digits != 0) digits.append(static_cast<std::size_t>(d.exponent), '0');
     const std::size_t fraction = static_cast<std::size_t>(decimals);
-    if (fraction > 0) {
-        if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
-        digits.insert(digits.size() - fraction, ".");
-    }
-    return (d.digits < 0 ? std::string(minus) : std::string()) + digits;
+    if (digits.size() <= fraction) digits.insert(0, fraction + 1 - digits.size(), '0');
+    std::string label = d.digits < 0 ? std::string(minus) : std::string();
+    label.append(digits, 0, digits.size() - fraction);
+    if (fraction > 0) label.append(1, '.').append(digits, digits.size() - fraction);
+    return label;
 }
 
 // "1.5e308", "−2e−7": the digits without trailing zeros and their exponent.
@@ -59,8 +59,10 @@ std::string scientific_label(Decimal d) {
     std::string digits = std::to_string(d.digits < 0 ? -d.digits : d.digits);
     const int exponent = leading_exponent(d);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    if (digits.size() > 1) digits.insert(1, ".");
-    return (d.digits < 0 ? std::string(minus) : std::string()) + digits + "e" + with_minus(std::to_string(exponent));
+    std::string label = d.digits < 0 ? std::string(minus) : std::string();
+    label.append(digits, 0, 1);
+    if (digits.size() > 1) label.append(1, '.').append(digits, 1);
+    return label.append(1, 'e').append(with_minus(std::to_string(exponent)));
 }
 
 // The shortest text of a double, its exponent without '+' and leading zeros.

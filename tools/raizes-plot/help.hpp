@@ -4,10 +4,12 @@
 namespace plot {
 
 inline constexpr const char* help_text =
-    "Draws the runs of one or more raizes reports on one picture, an SVG file\n"
-    "that a web browser shows, and prints its name. Without -o the picture\n"
-    "goes beside the first report: raiz.bis.txt gives raiz.bis.svg;\n"
-    "-o - writes it to standard output.\n"
+    "Draws the runs of raizes reports on one picture, an SVG file for a web\n"
+    "browser, and prints its name. Without -o it goes beside the first report\n"
+    "(raiz.bis.txt gives raiz.bis.svg). A regular file is replaced whole; a\n"
+    "FIFO, a device, - (standard output), /dev/stdout or /dev/fd/N is written\n"
+    "as it is; a link is followed where the system allows; anything else is\n"
+    "refused.\n"
     "\n"
     "Reading the picture (one colour and marker per run):\n"
     "  top     the iterate p(i) against the iteration i: where a run goes and\n"
@@ -23,8 +25,7 @@ inline constexpr const char* help_text =
     "  marks   a ring at the row where a run converged; a cross at the last\n"
     "          row of a run that did not.\n"
     "\n"
-    "Exit status: 0 drawn; 1 the picture could not be written; 2 a bad\n"
-    "report or usage, with one line on standard error naming the file and\n"
-    "the line. More: man raizes-plot.\n";
+    "Exit status: 0 drawn; 1 not written, name not printed, or out of memory;\n"
+    "2 a bad report or usage (one line on standard error). More: man raizes-plot.\n";
 
 }  // namespace plot

@@ -2,8 +2,10 @@
 // the reports into one SVG file (-o - writes it to standard output).
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,11 +24,18 @@ namespace {
 constexpr int status_bad_input = 2;
 constexpr int status_cannot_write = 1;
 
+// Ends the run when memory is refused, from operator new or the C library:
+// one line, and the status of a picture that could not be written.
+[[noreturn]] void out_of_memory() {
+    std::fputs("raizes-plot: out of memory\n", stderr);
+    std::_Exit(status_cannot_write);
+}
+
 constexpr const char* usage = "usage: raizes-plot REPORT... [-o FILE.svg]";
 
 struct Arguments {
     std::vector<std::string> reports;
-    std::string output;  // empty: beside the first report
+    std::optional<std::string> output;  // none: beside the first report
 };
 
 std::optional<Arguments> parse_arguments(int argc, char** argv) {
@@ -34,7 +43,7 @@ std::optional<Arguments> parse_arguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-o") {
-            if (i + 1 >= argc || !a.output.empty()) return std::nullopt;
+            if (i + 1 >= argc || a.output || argv[i + 1][0] == '\0') return std::nullopt;
             a.output = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return std::nullopt;
@@ -57,6 +66,7 @@ std::string default_output(const std::string& report) {
 // The report read in pieces, never more than one piece at a time in memory.
 std::variant<plot::RunSummary, plot::ParseError, std::string> read_report(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file && errno == ENOMEM) out_of_memory();
     if (!file) return std::string(std::strerror(errno));
     plot::ReportStream stream;
     std::vector<char> buffer(64 * 1024);
@@ -77,19 +87,27 @@ bool same_file(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
+// What this run printed on standard output reached it, or the run fails.
+int finish_output(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fprintf(stderr, "raizes-plot: standard output: cannot be written: %s\n", std::strerror(errno));
+    return status_cannot_write;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::set_new_handler(out_of_memory);
     const auto arguments = parse_arguments(argc, argv);
     if (!arguments) {
         if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
             std::printf("%s\n\n%s", usage, plot::help_text);
-            return 0;
+            return finish_output(0);
         }
         std::fprintf(stderr, "%s\n", usage);
         return status_bad_input;
     }
-    const std::string output = arguments->output.empty() ? default_output(arguments->reports.front()) : arguments->output;
+    const std::string output = arguments->output.value_or(default_output(arguments->reports.front()));
 
     std::vector<plot::Run> runs;
     for (const std::string& path : arguments->reports) {
@@ -116,6 +134,6 @@ int main(int argc, char** argv) {
         return status_cannot_write;
     }
     // The name of the picture, unless the picture itself went to standard output.
-    if (output != "-") std::printf("%s\n", output.c_str());
-    return 0;
+    if (plot::descriptor_named(output) != 1) std::printf("%s\n", output.c_str());
+    return finish_output(0);
 }

@@ -23,15 +23,21 @@ std::string reason_of(DWORD error) {
     return reason.empty() ? "error " + std::to_string(error) : reason;
 }
 
-std::optional<std::string> write_all(HANDLE file, std::string_view bytes) {
+// ERROR_SUCCESS when every byte was written, else the error.
+DWORD write_all(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return reason_of(GetLastError());
-        if (written == 0) return std::string("nothing could be written");
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         bytes.remove_prefix(written);
     }
-    return std::nullopt;
+    return ERROR_SUCCESS;
+}
+
+std::optional<std::string> failure_of(DWORD error) {
+    if (error == ERROR_SUCCESS) return std::nullopt;
+    return reason_of(error);
 }
 
 std::string folder_of(const std::string& path) {
@@ -52,21 +58,29 @@ std::optional<std::string> replace(const std::string& path, std::string_view byt
         if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return reason_of(GetLastError());
     }
     if (file == INVALID_HANDLE_VALUE) return std::string("no temporary file could be created");
-    std::optional<std::string> failure = write_all(file, bytes);
-    if (!failure && !FlushFileBuffers(file)) failure = reason_of(GetLastError());
-    if (!CloseHandle(file) && !failure) failure = reason_of(GetLastError());
-    if (!failure && !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        failure = reason_of(GetLastError());
-    if (failure) DeleteFileA(temporary.c_str());
-    return failure;
+    // Nothing allocates until the new file is renamed or removed, so that a
+    // refused allocation, which ends the run, cannot leave it behind.
+    DWORD error = write_all(file, bytes);
+    if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
+    if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS) DeleteFileA(temporary.c_str());
+    return failure_of(error);
 }
 
 }  // namespace
 
+std::optional<int> descriptor_named(std::string_view name) {
+    if (name == "-") return 1;
+    return std::nullopt;
+}
+
 std::optional<std::string> write_picture(const std::string& destination, std::string_view bytes) {
     if (destination == "-") {
         std::fflush(stdout);
-        return write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes);
+        return failure_of(write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes));
     }
     const DWORD attributes = GetFileAttributesA(destination.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -84,9 +98,9 @@ std::optional<std::string> write_picture(const std::string& destination, std::st
     }
     const DWORD type = GetFileType(file);
     if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
-        std::optional<std::string> failure = write_all(file, bytes);
+        const DWORD error = write_all(file, bytes);
         CloseHandle(file);
-        return failure;
+        return failure_of(error);
     }
     CloseHandle(file);
     if (type != FILE_TYPE_DISK || (attributes & FILE_ATTRIBUTE_DIRECTORY))

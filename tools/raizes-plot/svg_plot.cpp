@@ -104,7 +104,9 @@ void append_text(std::string& svg, double x, double y, std::string_view anchor, 
     svg += "<text x=\"" + px(x) + "\" y=\"" + px(y) + "\"";
     if (!anchor.empty()) svg += " text-anchor=\"" + std::string(anchor) + "\"";
     if (!attributes.empty()) svg += " " + std::string(attributes);
-    svg += ">" + xml_escape(utf8) + "</text>\n";
+    svg += '>';
+    svg += xml_escape(utf8);
+    svg += "</text>\n";
 }
 
 void append_line(std::string& svg, double x1, double y1, double x2, double y2, std::string_view style) {

@@ -135,9 +135,13 @@
 
   // ----------------------------------------------------------------------
   // The console: a terminal that delivers one typed line per read with its
-  // line end (CR LF), at most as many bytes as the read asks for.
-  function Console(terminal) {
+  // line end (CR LF), at most as many bytes as the read asks for. What the
+  // program writes is also put in `log`, where a screen reader reads it out.
+  var LOG_ENTRIES = 50;
+  var CONSOLE_KEYS = { 'enter': '\r', 'end-of-input': '\x04', 'ctrl-z': '\x1a', 'interrupt': '\x03' };
+  function Console(terminal, log) {
     this.terminal = terminal;
+    this.log = log;
     this.typing = [];       // the line being typed, as characters
     this.lines = [];        // lines sent and not yet read, as bytes
     this.endOfInput = false;
@@ -145,42 +149,93 @@
     this.onInterrupt = null;
     this.shown = '';        // everything shown, for whoever reads the page
     terminal.onData(this.typed.bind(this));
+    // A paste is text, whatever it holds: it never reaches the terminal's
+    // own handling, which would take it for keys.
+    var self = this;
+    terminal.element.addEventListener('paste', function(event) {
+      event.preventDefault();
+      event.stopPropagation();
+      self.text(event.clipboardData ? event.clipboardData.getData('text/plain') : '');
+    }, true);
   }
-  Console.prototype.show = function(text) {
+  Console.prototype.echo = function(text) {
     this.shown += text;
     this.terminal.write(text);
   };
+  Console.prototype.show = function(text) {
+    this.echo(text);
+    var plain = text.replace(/\x1b\[[\d;]*m/g, '').replace(/\r\n?/g, '\n').trim();
+    if (!plain) return;
+    var entry = document.createElement('p');
+    entry.textContent = plain;
+    this.log.appendChild(entry);
+    while (this.log.childNodes.length > LOG_ENTRIES) this.log.removeChild(this.log.firstChild);
+  };
+  // How a typed character is shown: control characters as ^X (C0, DEL) and
+  // M-^X (C1), as they would otherwise act on the terminal.
+  function visible(c) {
+    var code = c.charCodeAt(0);
+    if (code === 0x7f) return '^?';
+    if (code < 0x20 && c !== '\t') return '^' + String.fromCharCode(code + 0x40);
+    if (code >= 0x80 && code < 0xa0) return 'M-^' + String.fromCharCode(code - 0x40);
+    return c;
+  }
+  // One key comes as one character, or as the escape sequence of a key such
+  // as an arrow (not for this program); anything else is text: a word from
+  // a phone's keyboard or an input method.
+  var KEY_SEQUENCE = /^\x1b(\[[\d;?]*[@-~]|O.|.)?$/;
   Console.prototype.typed = function(data) {
-    for (var i = 0; i < data.length; ++i) {
-      var c = data[i];
-      if (c === '\x1b') break;  // keys such as the arrows: not for this program
-      if (c === '\r' || c === '\n') {
-        if (c === '\n' && data[i - 1] === '\r') continue;
-        this.show('\r\n');
-        this.send(encode(this.typing.join('')).concat([13, 10]));
-        this.typing = [];
-      } else if (c === '\x7f' || c === '\b') {
-        if (this.typing.length > 0) {
-          var removed = this.typing.pop();
-          this.show(removed === '\x1a' ? '\b\b  \b\b' : '\b \b');
-        }
-      } else if (c === '\x04') {
-        if (this.typing.length === 0) {
-          this.endOfInput = true;
-          this.answer();
-        }
-      } else if (c === '\x03') {
-        this.show('^C\r\n');
-        this.typing = [];
-        if (this.onInterrupt) this.onInterrupt();
-      } else if (c === '\x1a') {
-        this.typing.push(c);
-        this.show('^Z');
-      } else if (c >= ' ' || c === '\t') {
-        this.typing.push(c);
-        this.show(c);
+    if (data.length === 1) this.key(data);
+    else if (!KEY_SEQUENCE.test(data)) this.text(data);
+  };
+  Console.prototype.endLine = function() {
+    this.echo('\r\n');
+    this.send(encode(this.typing.join('')).concat([13, 10]));
+    this.typing = [];
+  };
+  Console.prototype.add = function(c) {
+    this.typing.push(c);
+    this.echo(visible(c));
+  };
+  Console.prototype.key = function(c) {
+    if (c === '\r' || c === '\n') {
+      this.endLine();
+    } else if (c === '\x7f' || c === '\b') {
+      if (this.typing.length > 0) {
+        var width = visible(this.typing.pop()).length;
+        this.echo('\b'.repeat(width) + ' '.repeat(width) + '\b'.repeat(width));
       }
+    } else if (c === '\x04') {
+      if (this.typing.length === 0) {
+        this.endOfInput = true;
+        this.answer();
+      }
+    } else if (c === '\x03') {
+      this.echo('^C\r\n');
+      this.typing = [];
+      if (this.onInterrupt) this.onInterrupt();
+    } else if (c === '\x1a' || c === '\t' || c >= ' ') {
+      this.add(c);
     }
+  };
+  // Text is input, line by line: its line ends (CR, LF or CR LF) send the
+  // lines, and every other character, a control character too, is typed.
+  Console.prototype.text = function(data) {
+    var before = '';
+    for (var c of data) {
+      if (c === '\r' || (c === '\n' && before !== '\r')) this.endLine();
+      else if (c !== '\n') this.add(c);
+      before = c;
+    }
+  };
+  // The buttons of the keys that a phone's keyboard lacks. A tap leaves the
+  // focus, and with it the phone's keyboard, where it was.
+  Console.prototype.keyButtons = function(bar) {
+    var self = this;
+    bar.querySelectorAll('button[data-key]').forEach(function(button) {
+      button.addEventListener('pointerdown', function(event) { event.preventDefault(); });
+      button.addEventListener('click', function() { self.key(CONSOLE_KEYS[button.dataset.key]); });
+    });
   };
   Console.prototype.send = function(bytes) {
     this.lines.push(new Uint8Array(bytes));
@@ -222,21 +277,46 @@
   };
 
   // ----------------------------------------------------------------------
+  // The command processor's reading of a command: blanks before the command
+  // word are passed over, the word ends at the next blank, and all that
+  // follows that blank is the name, as it is (the program has dropped the
+  // blanks at the end).
+  function parseCommand(line) {
+    var text = line.replace(/^ +/, '');
+    var blank = text.indexOf(' ');
+    return blank < 0 ? { word: text, name: '' } : { word: text.slice(0, blank), name: text.slice(blank + 1) };
+  }
+
+  // ----------------------------------------------------------------------
   // The viewer: the page's editor for the report, opened by the command
-  // processor; the program waits until it is closed.
+  // processor; the program waits until it is closed. While it is open the
+  // rest of the page is out of reach; closing it gives the focus back to
+  // where it was.
   var LINES_PER_PAGE = 2000;
   function Viewer() {
     this.element = document.getElementById('viewer');
     this.text = document.getElementById('viewer-text');
     this.file = null;
     this.closed = null;
+    this.focusBefore = null;
     var self = this;
     document.getElementById('viewer-close').addEventListener('click', function() { self.close(); });
     document.getElementById('viewer-download').addEventListener('click', function() { download(self.file); });
     document.getElementById('viewer-previous').addEventListener('click', function() { self.page(self.at - 1); });
     document.getElementById('viewer-next').addEventListener('click', function() { self.page(self.at + 1); });
     document.addEventListener('keydown', function(event) {
-      if (event.key === 'Escape' && self.file) self.close();
+      if (event.key === 'Escape' && self.isOpen()) self.close();
+    });
+    // Tab goes round the viewer's controls.
+    this.element.addEventListener('keydown', function(event) {
+      if (event.key !== 'Tab') return;
+      var reachable = Array.from(self.element.querySelectorAll('button, [tabindex="0"]')).filter(function(e) {
+        return !e.disabled && e.getClientRects().length > 0;
+      });
+      var edge = event.shiftKey ? reachable[0] : reachable[reachable.length - 1];
+      if (document.activeElement !== edge) return;
+      event.preventDefault();
+      (event.shiftKey ? reachable[reachable.length - 1] : reachable[0]).focus();
     });
   }
   // The offsets where lines start: a long report is shown a page at a time.
@@ -248,6 +328,8 @@
   Viewer.prototype.open = function(name, file) {
     this.name = name;
     this.file = file;
+    if (!this.isOpen()) this.focusBefore = document.activeElement;
+    this.outside(true);
     document.getElementById('viewer-title').textContent = name + ' - Notepad';
     document.getElementById('viewer-download').disabled = !file;
     if (file) {
@@ -276,14 +358,22 @@
     document.getElementById('viewer-position').textContent =
       'lines ' + (first + 1) + '\u2013' + Math.min(last, this.starts.length) + ' of ' + this.starts.length;
   };
+  Viewer.prototype.isOpen = function() { return !this.element.classList.contains('hidden'); };
+  Viewer.prototype.outside = function(inert) {
+    document.querySelectorAll('body > header, body > main').forEach(function(part) { part.inert = inert; });
+  };
   Viewer.prototype.close = function() {
-    if (!this.element.classList.contains('hidden')) this.element.classList.add('hidden');
+    this.element.classList.add('hidden');
+    this.outside(false);
     this.text.textContent = '';
     this.file = null;
     var closed = this.closed;
     this.closed = null;
     if (closed) closed(0);
-    terminal.focus();
+    var back = this.focusBefore;
+    this.focusBefore = null;
+    if (back && back !== document.body && back.isConnected) back.focus();
+    else terminal.focus();
   };
 
   // The exact bytes of a file, offered for download under its name.
@@ -380,7 +470,8 @@
   terminal.open(document.getElementById('terminal'));
   fit.fit();
   window.addEventListener('resize', function() { fit.fit(); });
-  var console_ = new Console(terminal);
+  var console_ = new Console(terminal, document.getElementById('console-log'));
+  console_.keyButtons(document.getElementById('console-keys'));
   var viewer = new Viewer();
   var runState = document.getElementById('run-state');
   var runAgain = document.getElementById('run-again');
@@ -447,15 +538,16 @@
       environment: function() { return undefined; },
       // The page is the command processor: "notepad NAME" opens the viewer.
       start: function(processor, command) {
-        var line = decode(command);
-        var words = /^\s*(\S+)\s*(.*?)\s*$/.exec(line);
+        var words = parseCommand(decode(command));
         var id = run.nextProcess++;
-        if (words && words[1].toLowerCase() === 'notepad' && words[2]) {
-          runState.textContent = 'Showing the report; close it to let the program go on.';
-          run.started.set(id, viewer.open(words[2], folder.files.get(words[2])));
-        } else {
-          console_.show("'" + (words ? words[1] : '') + "' is not recognized as a command.\r\n");
+        if (words.word.toLowerCase() !== 'notepad') {
+          console_.show("'" + words.word + "' is not recognized as a command.\r\n");
           run.started.set(id, 1);
+        } else if (words.name) {
+          runState.textContent = 'Showing the report; close it to let the program go on.';
+          run.started.set(id, viewer.open(words.name, folder.files.get(words.name)));
+        } else {
+          run.started.set(id, 0);  // no name: nothing to show
         }
         return id;
       },
