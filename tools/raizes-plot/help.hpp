@@ -13,7 +13,7 @@ inline constexpr const char* help_text =
     "\n"
     "Reading the picture (one colour and marker per run):\n"
     "  top     the iterate p(i) against the iteration i: where a run goes and\n"
-    "          how soon it settles on the root, near 14.78.\n"
+    "          how soon it settles on the root (14.78 for the built-in equation).\n"
     "  bottom  the change |p(i) - p(i-1)| on a logarithmic scale, each grid\n"
     "          line ten times below the one above. A straight falling line is\n"
     "          linear convergence, a fixed number of digits gained per step;\n"
