@@ -1,6 +1,7 @@
 // The page is the web program's host (platform/web/host.js): its console
 // panel is the console, an in-memory folder holds the files, and the page
 // itself is the command processor, showing the report in its viewer panel.
+// Each run's command line is the equation of the page's fields (equation.js).
 'use strict';
 
 (function() {
@@ -476,6 +477,7 @@
   var runState = document.getElementById('run-state');
   var runAgain = document.getElementById('run-again');
   var state = { runs: 0, running: false, status: null };
+  var equation = new RaizesEquation.Panel(window);
 
   function Run() {
     this.ended = false;
@@ -571,13 +573,14 @@
     console_.onInterrupt = function() { run.end(130, 'Ended by Ctrl+C.'); };
     terminal.focus();
     var failed = function(error) { run.end(-1, 'The program failed: ' + error); };
-    Raizes({ raizesHost: run.host(), print: function() {}, printErr: function() {}, onAbort: failed }).catch(failed);
+    Raizes({ raizesHost: run.host(), arguments: equation.take(), print: function() {}, printErr: function() {},
+             onAbort: failed }).catch(failed);
   }
 
   runAgain.addEventListener('click', startRun);
   document.getElementById('draw').addEventListener('click', function() { drawChosen(false); });
 
   // For the page's tests and for the curious: the session's state.
-  window.raizesPage = { state: state, folder: folder, console: console_, terminal: terminal };
+  window.raizesPage = { state: state, folder: folder, console: console_, terminal: terminal, equation: equation };
   startRun();
 })();
