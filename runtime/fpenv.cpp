@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/fp.hpp"
+#include "runtime/elementary.hpp"
 #include "runtime/termination.hpp"
 
 namespace rt {
@@ -98,6 +99,19 @@ double run_intrinsic(std::int32_t number, std::string_view name, double (*librar
 
 MathError classify_exp_of(double x, double, double result) { return classify_exp(x, result); }
 
+// The run-time's own functions, in the shape of the library's.
+double own_log(double x, double) { return elementary::log(x); }
+double own_sqrt(double x, double) { return std::sqrt(x); }
+double own_sin(double x, double) { return elementary::sin(x); }
+double own_cos(double x, double) { return elementary::cos(x); }
+double own_tan(double x, double) { return elementary::tan(x); }
+double own_atan(double x, double) { return elementary::atan(x); }
+
+MathError classify_log_of(double x, double, double) { return classify_log(x); }
+MathError classify_sqrt_of(double x, double, double) { return classify_sqrt(x); }
+MathError classify_periodic_of(double x, double, double) { return classify_periodic(x); }
+MathError defined_everywhere(double, double, double) { return MathError::none; }
+
 }  // namespace
 
 FpState& fp_state() { return g_state; }
@@ -135,6 +149,20 @@ MathError classify_pow(double x, double y, double result) {
     return MathError::none;
 }
 
+MathError classify_log(double x) {
+    const Class arg = class_of(x);
+    if (arg == Class::nan) return MathError::none;
+    if (arg == Class::zero) return MathError::sing;
+    return is_negative(x) ? MathError::domain : MathError::none;
+}
+
+MathError classify_sqrt(double x) {
+    const Class arg = class_of(x);
+    return arg != Class::nan && arg != Class::zero && is_negative(x) ? MathError::domain : MathError::none;
+}
+
+MathError classify_periodic(double x) { return class_of(x) == Class::infinite ? MathError::domain : MathError::none; }
+
 // Arguments for which the library can raise nothing but inexact and returns
 // a normal number: the call needs neither held traps nor a classification.
 // The comparisons are quiet ones, false for a NaN, which takes the full path.
@@ -159,6 +187,13 @@ double rt_pow(double x, double y) {
     }
     return run_intrinsic(intrinsic_pow, "pow", library_pow, x, y, classify_pow);
 }
+
+double rt_log(double x) { return run_intrinsic(intrinsic_log, "log", own_log, x, 0.0, classify_log_of); }
+double rt_sqrt(double x) { return run_intrinsic(intrinsic_sqrt, "sqrt", own_sqrt, x, 0.0, classify_sqrt_of); }
+double rt_sin(double x) { return run_intrinsic(intrinsic_sin, "sin", own_sin, x, 0.0, classify_periodic_of); }
+double rt_cos(double x) { return run_intrinsic(intrinsic_cos, "cos", own_cos, x, 0.0, classify_periodic_of); }
+double rt_tan(double x) { return run_intrinsic(intrinsic_tan, "tan", own_tan, x, 0.0, classify_periodic_of); }
+double rt_atan(double x) { return run_intrinsic(intrinsic_atan, "atan", own_atan, x, 0.0, defined_everywhere); }
 
 bool math_error_hook(const MathErrorRecord& record) {
     if (record.type == MathError::underflow || record.type == MathError::ploss) return true;

@@ -1,7 +1,8 @@
 #pragma once
 // The floating-point environment of the run: invalid operations, divisions
-// by zero and overflows are trapped and reported; the exponential and the
-// real power are intrinsics with an error path of their own.
+// by zero and overflows are trapped and reported; the exponential, the real
+// power and the functions of a typed equation are intrinsics with an error
+// path of their own.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -18,9 +19,30 @@ void setup_floating_point();
 double rt_exp(double x);
 double rt_pow(double x, double y);
 
+// The natural logarithm, square root, sine, cosine, tangent and arc tangent
+// of a typed equation: the run-time's own (elementary.hpp; the square root
+// is the processor's, correctly rounded everywhere), the same bits on every
+// platform. An argument outside the function's domain ends the program
+// with a report naming the function, as the exponential's overflow does:
+// log at 0 (SING) and below 0 (DOMAIN), sqrt below 0 (DOMAIN), sin, cos and
+// tan at an infinity (DOMAIN). The arc tangent is defined everywhere. A NaN
+// argument gives NaN without a report, as for the exponential.
+double rt_log(double x);
+double rt_sqrt(double x);
+double rt_sin(double x);
+double rt_cos(double x);
+double rt_tan(double x);
+double rt_atan(double x);
+
 // Intrinsic numbers held while an intrinsic runs.
 inline constexpr std::int32_t intrinsic_exp = 34;
 inline constexpr std::int32_t intrinsic_pow = 36;
+inline constexpr std::int32_t intrinsic_sqrt = 37;
+inline constexpr std::int32_t intrinsic_log = 38;
+inline constexpr std::int32_t intrinsic_sin = 39;
+inline constexpr std::int32_t intrinsic_cos = 40;
+inline constexpr std::int32_t intrinsic_tan = 41;
+inline constexpr std::int32_t intrinsic_atan = 42;
 
 enum class MathError : std::int32_t {
     none = 0,
@@ -35,7 +57,7 @@ enum class MathError : std::int32_t {
 // What an intrinsic hands to the math-error hook.
 struct MathErrorRecord {
     MathError type;
-    std::string_view name;  // the library's name: "exp", "pow"
+    std::string_view name;  // the function's name: "exp", "pow", "log", "sqrt", "sin"...
     double arg1;
     double arg2;
     double result;          // the library's result
@@ -44,6 +66,9 @@ struct MathErrorRecord {
 // The error of a library result, judged from the arguments and the result.
 MathError classify_exp(double x, double result);
 MathError classify_pow(double x, double y, double result);
+MathError classify_log(double x);
+MathError classify_sqrt(double x);
+MathError classify_periodic(double x);  // sin, cos, tan
 
 // Returns true when the error is accepted (the library's result stands);
 // otherwise reports it and ends the program.

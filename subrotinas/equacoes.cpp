@@ -40,7 +40,7 @@ rt::real df(const rt::real& x) {
     const rt::real e = rt::rt_exp(t);
     rt::real u = one - e;
     u = u * A;
-    const rt::real s = rt::rt_pow(x, two);
+    const rt::real s = rt::rt_pow(x, rt::real(two));
     rt::real v = u / s;
     v = -v;
     rt::real t2 = x * k;

@@ -3,7 +3,7 @@
 
 #include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
-#include "subrotinas/equacoes.hpp"
+#include "subrotinas/equacao.hpp"
 #include "subrotinas/iterados.hpp"
 #include "subrotinas/metodos.hpp"
 #include "subrotinas/relatorio.hpp"
@@ -26,8 +26,8 @@ struct Extremos {
         return p1 - d;
     }
 
-    void atualiza(rt::real iterado) {
-        const rt::real q = f(iterado);
+    // The new end `iterado`, where f is `q`.
+    void atualiza(rt::real iterado, rt::real q) {
         if (q * q1 < 0.0) {
             p0 = p1;
             q0 = q1;
@@ -39,7 +39,8 @@ struct Extremos {
 
 }  // namespace
 
-void falsa_posicao(const char* nome, int nome_length) {
+template <class Equacao>
+void falsa_posicao(const char* nome, int nome_length, Equacao& equacao) {
     static Extremos x;
     static rt::real tol;
     static std::int32_t nmax;
@@ -52,27 +53,31 @@ void falsa_posicao(const char* nome, int nome_length) {
     pergunta_limite(nmax);
 
     obtem_iterados(p, 1, nmax, 1);
-    abre_relatorio(relatorio, nome, nome_length, ".fp.txt", formato_falsa_posicao, {x.p0, x.p1, tol}, nmax);
+    abre_relatorio(relatorio, nome, nome_length, ".fp.txt", cabecalho_falsa_posicao, {x.p0, x.p1, tol}, nmax,
+                   equacao.linhas(Companheira::nenhuma).todas());
 
-    x.q0 = f(x.p0);
-    x.q1 = f(x.p1);
+    x.q0 = equacao.f(x.p0);
+    x.q1 = equacao.f(x.p1);
 
     p(1) = x.novo_iterado();
-    if (std::fabs(p(1) - x.p1) < tol) {
+    if (rt::fabs(p(1) - x.p1) < tol) {
         escreve_primeira_linha(1, p(1));
         termina_convergido(relatorio);
     }
     escreve_linha(1, p(1));
-    x.atualiza(p(1));
+    x.atualiza(p(1), equacao.f(p(1)));
 
     for (std::int32_t i = 2; i <= nmax; ++i) {
         p(i) = x.novo_iterado();
-        const bool convergiu = std::fabs(p(i) - x.p1) < tol;
-        escreve_linha(i, p(i), std::fabs(p(i) - p(i - 1)));
+        const bool convergiu = rt::fabs(p(i) - x.p1) < tol;
+        escreve_linha(i, p(i), rt::fabs(p(i) - p(i - 1)));
         if (convergiu) termina_convergido(relatorio);
-        x.atualiza(p(i));
+        x.atualiza(p(i), equacao.f(p(i)));
     }
     termina_falhou(relatorio, nmax);
 }
+
+template void falsa_posicao(const char*, int, EquacaoEmbutida&);
+template void falsa_posicao(const char*, int, EquacaoDigitada&);
 
 }  // namespace subrotinas

@@ -4,6 +4,7 @@
 // picture tool's reader, the benchmark floor) can use them as they are.
 // The accented letters are hex escapes; a hex escape runs on over hex
 // digits, so a literal is split where a letter a-f follows one.
+#include <cstddef>
 #include <string_view>
 
 namespace leiaute {
@@ -45,6 +46,19 @@ inline constexpr std::string_view falha_fim = " itera\xE7\xF5" "es";
 inline constexpr int fim_titulo = 2;
 inline constexpr int antes_titulos = 2;
 inline constexpr int antes_falha = 2;
+
+// A typed equation (not the built-in one) is named on lines of their own
+// right after the title: f, then g for simple fixed point or df for
+// Newton-Raphson, each label followed by the expression as typed (ASCII);
+// a derivative that the program works out itself is named by the text
+// `df_automatica`. The empty line after the title follows them.
+inline constexpr std::string_view rotulo_f = "f(x) = ";
+inline constexpr std::string_view rotulo_g = "g(x) = ";
+inline constexpr std::string_view rotulo_df = "df(x) = ";
+inline constexpr std::string_view df_automatica = "derivada exata de f(x), por diferencia\xE7\xE3o autom\xE1tica";
+// The most characters a typed expression has: the longest equation line is
+// the df label and this many.
+inline constexpr std::size_t expressao_maxima = 1000;
 
 // Fields: an integer (row number, nmax) right-aligned in its width; a real
 // with one digit before the point, `digitos_real` after it and a

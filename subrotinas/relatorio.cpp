@@ -48,6 +48,7 @@ struct Coluna {  // Tn
     int n;
 };
 struct Inteiro {};  // Iw
+struct Caracteres {};  // A
 struct Reais {      // r(1P,Ew.d), or 1P,Ew.d for one
     int r = 1;
 };
@@ -72,6 +73,7 @@ constexpr void junta(Formato& f, Inteiro) {
     f.junta("I");
     f.junta(leiaute::largura_inteiro);
 }
+constexpr void junta(Formato& f, Caracteres) { f.junta("A"); }
 constexpr void junta(Formato& f, Reais r) {
     if (r.r > 1) {
         f.junta(r.r);
@@ -96,23 +98,53 @@ constexpr Formato formato(const Partes&... partes) {
 
 using namespace leiaute;
 
-// Header formats, one per method: the title, the inputs, `nmax`.
-constexpr Formato cabecalho_intervalo(std::string_view titulo) {
-    return formato(Texto{titulo}, Linhas{fim_titulo}, Texto{rotulo_intervalo}, Linhas{1}, Texto{rotulo_a}, Reais{},
-                   Linhas{1}, Texto{rotulo_b}, Reais{}, Linhas{1}, Texto{rotulo_tolerancia}, Reais{}, Linhas{1},
-                   Texto{rotulo_nmax}, Inteiro{});
+// Header formats, one per method: the title, the inputs, `nmax`; and the
+// header without its title, for a report whose title is followed by the
+// lines naming its equation (it starts with the title's line ends but the
+// first, which the title's own statement wrote).
+template <class... Partes>
+constexpr Formato com_titulo(std::string_view titulo, const Partes&... corpo) {
+    return formato(Texto{titulo}, Linhas{fim_titulo}, corpo...);
 }
-constexpr Formato cabecalho_bissecao = cabecalho_intervalo(titulo_bissecao);
-constexpr Formato cabecalho_falsa_posicao = cabecalho_intervalo(titulo_falsa_posicao);
-constexpr Formato cabecalho_ponto_fixo =
-    formato(Texto{titulo_ponto_fixo}, Linhas{fim_titulo}, Texto{rotulo_estimativa}, Reais{}, Linhas{1},
-            Texto{rotulo_tolerancia}, Reais{}, Linhas{1}, Texto{rotulo_nmax}, Inteiro{});
-constexpr Formato cabecalho_tolerancia(std::string_view titulo) {
-    return formato(Texto{titulo}, Linhas{fim_titulo}, Texto{rotulo_tolerancia_maiuscula}, Reais{}, Linhas{1},
-                   Texto{rotulo_nmax}, Inteiro{});
+template <class... Partes>
+constexpr Formato sem_titulo(const Partes&... corpo) {
+    return formato(Linhas{fim_titulo - 1}, corpo...);
 }
-constexpr Formato cabecalho_newton = cabecalho_tolerancia(titulo_newton);
-constexpr Formato cabecalho_secante = cabecalho_tolerancia(titulo_secante);
+constexpr auto corpo_intervalo = [](auto cabecalho) {
+    return cabecalho(Texto{rotulo_intervalo}, Linhas{1}, Texto{rotulo_a}, Reais{}, Linhas{1}, Texto{rotulo_b},
+                     Reais{}, Linhas{1}, Texto{rotulo_tolerancia}, Reais{}, Linhas{1}, Texto{rotulo_nmax},
+                     Inteiro{});
+};
+constexpr auto corpo_estimativa = [](auto cabecalho) {
+    return cabecalho(Texto{rotulo_estimativa}, Reais{}, Linhas{1}, Texto{rotulo_tolerancia}, Reais{}, Linhas{1},
+                     Texto{rotulo_nmax}, Inteiro{});
+};
+constexpr auto corpo_tolerancia = [](auto cabecalho) {
+    return cabecalho(Texto{rotulo_tolerancia_maiuscula}, Reais{}, Linhas{1}, Texto{rotulo_nmax}, Inteiro{});
+};
+constexpr auto titulado(std::string_view titulo) {
+    return [titulo](const auto&... corpo) { return com_titulo(titulo, corpo...); };
+}
+constexpr auto sem_titulo_ = [](const auto&... corpo) { return sem_titulo(corpo...); };
+
+constexpr Formato cabecalho_bissecao_ = corpo_intervalo(titulado(titulo_bissecao));
+constexpr Formato cabecalho_falsa_posicao_ = corpo_intervalo(titulado(titulo_falsa_posicao));
+constexpr Formato cabecalho_ponto_fixo_ = corpo_estimativa(titulado(titulo_ponto_fixo));
+constexpr Formato cabecalho_newton_ = corpo_tolerancia(titulado(titulo_newton));
+constexpr Formato cabecalho_secante_ = corpo_tolerancia(titulado(titulo_secante));
+
+constexpr Formato titulo_bissecao_ = formato(Texto{titulo_bissecao});
+constexpr Formato titulo_falsa_posicao_ = formato(Texto{titulo_falsa_posicao});
+constexpr Formato titulo_ponto_fixo_ = formato(Texto{titulo_ponto_fixo});
+constexpr Formato titulo_newton_ = formato(Texto{titulo_newton});
+constexpr Formato titulo_secante_ = formato(Texto{titulo_secante});
+
+constexpr Formato corpo_intervalo_ = corpo_intervalo(sem_titulo_);
+constexpr Formato corpo_estimativa_ = corpo_estimativa(sem_titulo_);
+constexpr Formato corpo_tolerancia_ = corpo_tolerancia(sem_titulo_);
+
+// A line naming the equation: its label and its text.
+constexpr Formato linha_equacao = formato(Caracteres{}, Caracteres{});
 
 // Formats shared by all methods.
 constexpr Formato titulos = formato(Linhas{antes_titulos}, Texto{titulo_iteracao}, Coluna{coluna_solucao},
@@ -123,11 +155,19 @@ constexpr Formato falha = formato(Linhas{antes_falha}, Texto{falha_inicio}, Inte
 
 }  // namespace
 
-const char* const formato_bissecao = cabecalho_bissecao.texto.data();
-const char* const formato_falsa_posicao = cabecalho_falsa_posicao.texto.data();
-const char* const formato_ponto_fixo = cabecalho_ponto_fixo.texto.data();
-const char* const formato_newton = cabecalho_newton.texto.data();
-const char* const formato_secante = cabecalho_secante.texto.data();
+const char* const formato_bissecao = cabecalho_bissecao_.texto.data();
+const char* const formato_falsa_posicao = cabecalho_falsa_posicao_.texto.data();
+const char* const formato_ponto_fixo = cabecalho_ponto_fixo_.texto.data();
+const char* const formato_newton = cabecalho_newton_.texto.data();
+const char* const formato_secante = cabecalho_secante_.texto.data();
+
+const Cabecalho cabecalho_bissecao{formato_bissecao, titulo_bissecao_.texto.data(), corpo_intervalo_.texto.data()};
+const Cabecalho cabecalho_falsa_posicao{formato_falsa_posicao, titulo_falsa_posicao_.texto.data(),
+                                        corpo_intervalo_.texto.data()};
+const Cabecalho cabecalho_ponto_fixo{formato_ponto_fixo, titulo_ponto_fixo_.texto.data(),
+                                     corpo_estimativa_.texto.data()};
+const Cabecalho cabecalho_newton{formato_newton, titulo_newton_.texto.data(), corpo_tolerancia_.texto.data()};
+const Cabecalho cabecalho_secante{formato_secante, titulo_secante_.texto.data(), corpo_tolerancia_.texto.data()};
 
 const char* const formato_titulos = titulos.texto.data();
 const char* const formato_primeira_linha = primeira_linha.texto.data();
@@ -159,14 +199,27 @@ void monta_comando(const char (&arquivo)[arquivo_length], char (&comando)[comand
 }
 
 void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std::string_view tag,
-                    const char* formato, std::initializer_list<double> reais, std::int32_t nmax) {
+                    const Cabecalho& cabecalho, std::initializer_list<rt::real> reais, std::int32_t nmax,
+                    std::span<const LinhaEquacao> equacao) {
     monta_arquivo(nome, nome_length, tag, relatorio.arquivo);
     io::OpenSpecifiers especificadores;
     especificadores.file = {relatorio.arquivo, arquivo_length};
     io::open_unit(unidade_relatorio, especificadores, 0);
 
-    io::begin_write(unidade_relatorio, formato, -1);
-    for (double valor : reais) io::write_real8_item(valor);
+    if (equacao.empty()) {
+        io::begin_write(unidade_relatorio, cabecalho.inteiro, -1);
+    } else {
+        io::begin_write(unidade_relatorio, cabecalho.titulo, -1);
+        io::end_write();
+        for (const LinhaEquacao& linha : equacao) {
+            io::begin_write(unidade_relatorio, linha_equacao.texto.data(), -1);
+            io::write_character_item(linha.rotulo.data(), static_cast<int>(linha.rotulo.size()));
+            io::write_character_item(linha.texto.data(), static_cast<int>(linha.texto.size()));
+            io::end_write();
+        }
+        io::begin_write(unidade_relatorio, cabecalho.corpo, -1);
+    }
+    for (rt::real valor : reais) io::write_real8_item(valor.value());
     io::write_integer_item(nmax);
     io::end_write();
 
@@ -174,25 +227,25 @@ void abre_relatorio(Relatorio& relatorio, const char* nome, int nome_length, std
     io::end_write();
 }
 
-void escreve_primeira_linha(std::int32_t i, double p) {
+void escreve_primeira_linha(std::int32_t i, rt::real p) {
     io::begin_write(unidade_relatorio, formato_primeira_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
+    io::write_real8_item(p.value());
     io::end_write();
 }
 
-void escreve_linha(std::int32_t i, double p) {
+void escreve_linha(std::int32_t i, rt::real p) {
     io::begin_write(unidade_relatorio, formato_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
+    io::write_real8_item(p.value());
     io::end_write();
 }
 
-void escreve_linha(std::int32_t i, double p, double variacao) {
+void escreve_linha(std::int32_t i, rt::real p, rt::real variacao) {
     io::begin_write(unidade_relatorio, formato_linha, -1);
     io::write_integer_item(i);
-    io::write_real8_item(p);
-    io::write_real8_item(variacao);
+    io::write_real8_item(p.value());
+    io::write_real8_item(variacao.value());
     io::end_write();
 }
 

@@ -3,14 +3,15 @@
 
 #include "runtime/real.hpp"
 #include "subrotinas/dialogo.hpp"
-#include "subrotinas/equacoes.hpp"
+#include "subrotinas/equacao.hpp"
 #include "subrotinas/iterados.hpp"
 #include "subrotinas/metodos.hpp"
 #include "subrotinas/relatorio.hpp"
 
 namespace subrotinas {
 
-void secante(const char* nome, int nome_length) {
+template <class Equacao>
+void secante(const char* nome, int nome_length, Equacao& equacao) {
     static rt::real tol, q0, q1, variacao;
     static std::int32_t nmax;
     static io::ArrayDescriptor p;
@@ -22,11 +23,12 @@ void secante(const char* nome, int nome_length) {
     escreve("Informe as estimativas iniciais (p0 e p1):");
     le_reais(p(0), p(1));
 
-    abre_relatorio(relatorio, nome, nome_length, ".sec.txt", formato_secante, {tol}, nmax);
+    abre_relatorio(relatorio, nome, nome_length, ".sec.txt", cabecalho_secante, {tol}, nmax,
+                   equacao.linhas(Companheira::nenhuma).todas());
     escreve_primeira_linha(0, p(0));
     escreve_primeira_linha(1, p(1));
-    q0 = f(p(0));
-    q1 = f(p(1));
+    q0 = equacao.f(p(0));
+    q1 = equacao.f(p(1));
 
     // The last row number is nmax + 1, which may not fit in 32 bits.
     for (std::int64_t i = 2; i <= std::int64_t{nmax} + 1; ++i) {
@@ -34,13 +36,16 @@ void secante(const char* nome, int nome_length) {
         const rt::real den = q1 - q0;
         const rt::real passo = num / den;
         p(i) = p(i - 1) - passo;
-        variacao = std::fabs(p(i) - p(i - 1));
+        variacao = rt::fabs(p(i) - p(i - 1));
         escreve_linha(static_cast<std::int32_t>(i), p(i), variacao);
         if (variacao < tol) termina_convergido(relatorio);
         q0 = q1;
-        q1 = f(p(i));
+        q1 = equacao.f(p(i));
     }
     termina_falhou(relatorio, nmax);
 }
+
+template void secante(const char*, int, EquacaoEmbutida&);
+template void secante(const char*, int, EquacaoDigitada&);
 
 }  // namespace subrotinas

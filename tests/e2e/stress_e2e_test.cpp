@@ -289,18 +289,29 @@ std::string judge(const e2e::RunResult& run) {
     return faults;
 }
 
+// The same dialogue is given to a reference program, and both must show the
+// same bytes: console, standard error, exit status and report. Under Wine
+// the reference is the Linux program of this source; the report is then
+// compared by its contents, since the two systems spell a name's bytes
+// differently, and left out are the dialogues whose end belongs to the
+// system rather than the program: a name that Windows refuses or reads as a
+// path or a stream, an OPEN error, and an array that one address space
+// holds and another cannot (F6772). In the suite's typed run the reference
+// is the program itself with its built-in equation.
 #ifdef RAIZES_REFERENCE_BINARY
-// Under Wine the same dialogue is also given to the Linux program of this
-// source, and both must show the same bytes: console, standard error, exit
-// status and report. The report is compared by its contents, since the two
-// systems spell a name's bytes differently. Left out are the dialogues whose
-// end belongs to the system rather than the program: a name that Windows
-// refuses or reads as a path or a stream, an OPEN error, and an array that
-// one address space holds and another cannot (F6772).
-constexpr bool has_reference = true;
-constexpr const char* reference_binary = RAIZES_REFERENCE_BINARY;
+constexpr const char* wine_reference = RAIZES_REFERENCE_BINARY;
+#else
+constexpr const char* wine_reference = nullptr;
+#endif
 
-bool portable(const std::string& input) { return input.find_first_of("\\:*?\"<>|") == std::string::npos; }
+const char* reference_binary() {
+    if (wine_reference != nullptr) return wine_reference;
+    return e2e::typed_equation_runs() ? RAIZES_BINARY : nullptr;
+}
+
+bool portable(const std::string& input) {
+    return wine_reference == nullptr || input.find_first_of("\\:*?\"<>|") == std::string::npos;
+}
 
 bool ended_by_the_system(const e2e::RunResult& run) {
     return run.err.find(": OPEN(") != std::string::npos || run.err.find("F6772") != std::string::npos;
@@ -315,14 +326,14 @@ std::string contents_of(const std::string& directory) {
     return joined;
 }
 
-// The differences from the Linux program, or nothing when the dialogue is
-// not compared.
-std::optional<std::string> compare_with_reference(const e2e::RunResult& run, const std::string& input) {
-    if (!portable(input) || ended_by_the_system(run)) return std::nullopt;
-    e2e::RunOptions options{.binary = reference_binary, .input = input};
+// The differences from the reference, or nothing when the dialogue is not
+// compared.
+std::optional<std::string> compare_with_reference(const e2e::RunResult& run, const Dialogue& dialogue) {
+    if (reference_binary() == nullptr || !portable(dialogue.input) || ended_by_the_system(run)) return std::nullopt;
+    e2e::RunOptions options{.binary = reference_binary(), .input = dialogue.input};
     options.directory = e2e::make_temp_dir();
     options.timeout_seconds = run_timeout_seconds;
-    const e2e::RunResult reference = e2e::run_program(options);
+    const e2e::RunResult reference = dialogue.terminal ? e2e::run_on_terminal(options) : e2e::run_program(options);
     std::error_code ec;
     if (ended_by_the_system(reference)) {
         fs::remove_all(reference.directory, ec);
@@ -330,22 +341,18 @@ std::optional<std::string> compare_with_reference(const e2e::RunResult& run, con
     }
     std::string faults;
     if (run.status != reference.status)
-        faults += "exit status " + std::to_string(run.status) + ", Linux " + std::to_string(reference.status) + "\n";
-    if (run.out != reference.out) faults += "standard output differs; Linux: " + e2e::visible(reference.out) + "\n";
-    if (run.err != reference.err) faults += "standard error differs; Linux: " + e2e::visible(reference.err) + "\n";
+        faults += "exit status " + std::to_string(run.status) + ", reference " + std::to_string(reference.status) + "\n";
+    if (run.out != reference.out) faults += "standard output differs; reference: " + e2e::visible(reference.out) + "\n";
+    if (run.err != reference.err) faults += "standard error differs; reference: " + e2e::visible(reference.err) + "\n";
     if (contents_of(run.directory) != contents_of(reference.directory))
-        faults += "report differs from the Linux program's, kept in " + reference.directory + "\n";
+        faults += "report differs from the reference's, kept in " + reference.directory + "\n";
     else fs::remove_all(reference.directory, ec);
     return faults;
 }
-#else
-constexpr bool has_reference = false;
-std::optional<std::string> compare_with_reference(const e2e::RunResult&, const std::string&) { return std::nullopt; }
-#endif
 
 struct Tally {
     int runs = 0;
-    int compared = 0;  // with the Linux program
+    int compared = 0;  // with the reference program
     int exit0 = 0;
     int exit1 = 0;
     int reports = 0;
@@ -360,7 +367,7 @@ void run_all(const char* family, int count, Dialogue (*draw)(Rng&, int index), T
         options.directory = e2e::make_temp_dir();
         options.timeout_seconds = run_timeout_seconds;
         const e2e::RunResult run = dialogue.terminal ? e2e::run_on_terminal(options) : e2e::run_program(options);
-        const std::optional<std::string> differences = compare_with_reference(run, dialogue.input);
+        const std::optional<std::string> differences = compare_with_reference(run, dialogue);
         tally.compared += differences.has_value();
         const std::string faults = judge(run) + differences.value_or("");
         ++tally.runs;
@@ -380,8 +387,8 @@ void run_all(const char* family, int count, Dialogue (*draw)(Rng&, int index), T
     }
     std::printf("%s: %d dialogues, %d ended with status 0, %d with status 1, %d left a report file\n", family,
                 tally.runs, tally.exit0, tally.exit1, tally.reports);
-    if (has_reference) {
-        std::printf("%s: %d dialogues compared with the Linux program\n", family, tally.compared);
+    if (reference_binary() != nullptr) {
+        std::printf("%s: %d dialogues compared with %s\n", family, tally.compared, reference_binary());
         EXPECT_GT(tally.compared, 0);
     }
 }

@@ -221,4 +221,49 @@ TEST(PlotReports, RowsPastTheFiveDigitFieldAreCountedByPosition) {
     EXPECT_NEAR(order->order, 1.0, 1e-9);
 }
 
+// Two typed equations, a polynomial (its derivative worked out) and one with
+// log and sin (its derivative typed), by all five methods: each run
+// converges on the root, raizes-plot reads the lines naming the equation
+// and draws each run with its equation under the title, the longest
+// expression and pieces of 7 bytes included.
+TEST(PlotReports, TypedEquationsByEveryMethodEachWithAPicture) {
+    struct Equation {
+        std::vector<std::string> options;
+        double root;
+        std::string f, g, df;  // the lines naming it
+    };
+    const std::string automatic = "df(x) = derivada exata de f(x), por diferencia\xC3\xA7\xC3\xA3o autom\xC3\xA1tica";
+    const Equation equations[] = {
+        {{"--f", "x**3 - 2*x - 5", "--g", "(2*x + 5)**(1/3)"}, 2.0945514815423265, "f(x) = x**3 - 2*x - 5",
+         "g(x) = (2*x + 5)**(1/3)", automatic},
+        {{"--f=log(x) + sin(x) - 1", "--g", "exp(1 - sin(x))", "--df", "1/x + cos(x)"}, 1.1099563755802715,
+         "f(x) = log(x) + sin(x) - 1", "g(x) = exp(1 - sin(x))", "df(x) = 1/x + cos(x)"},
+        {{"--f", "x - 1" + std::string(995, ' '), "--g", "1"}, 1.0, "f(x) = x - 1" + std::string(995, ' '),
+         "g(x) = 1", "df(x) = derivada"},
+    };
+    const char* const dialogues[] = {"1\nr\n0.5 3\n1e-12\n100\n", "2\nr\n0.5 3\n1e-12\n100\n",
+                                     "3\nr\n1e-12\n100\n1.5\n", "4\nr\n1e-12\n100\n1.5\n",
+                                     "5\nr\n1e-12\n100\n1 1.5\n"};
+    const char* const reports[] = {"r.bis.txt", "r.fp.txt", "r.pfs.txt", "r.new.txt", "r.sec.txt"};
+    for (const Equation& equation : equations) {
+        for (int m = 0; m < 5; ++m) {
+            SCOPED_TRACE(equation.f.substr(0, 40) + " " + reports[m]);
+            const auto run = e2e::run_program({.input = dialogues[m], .arguments = equation.options});
+            EXPECT_EQ(run.status, 0) << run.err;
+            const std::string bytes = e2e::read_file(run.directory + "/" + reports[m]);
+            const auto report = parsed(bytes, 7);
+            EXPECT_EQ(report.run.ending, Ending::converged);
+            EXPECT_NEAR(report.run.last.iterate, equation.root, 1e-9);
+            std::vector<std::string> lines = {equation.f};
+            if (m == 2) lines.push_back(equation.g);
+            if (m == 3) lines.push_back(equation.df);
+            if (lines.back() == "df(x) = derivada") lines.back() = automatic;
+            EXPECT_EQ(report.run.header.equation, lines);
+            const auto picture = plot_test::run_plot({reports[m], "-o", "-"}, run.directory);
+            EXPECT_EQ(picture.status, 0) << picture.err;
+            EXPECT_NE(picture.out.find(">" + equation.f.substr(0, 60)), std::string::npos);
+        }
+    }
+}
+
 }  // namespace

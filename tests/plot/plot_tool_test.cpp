@@ -201,6 +201,7 @@ TEST(PlotTool, BadInputsEndWithOneLineStatusTwoAndNoPicture) {
     };
     const std::size_t in_tolerance = good.find("toler") + 10;
     const std::size_t in_row_9 = good.find("\r\n    9 ") + 20;
+    const std::size_t title_end = good.find("\r\n") + 2;
     std::size_t heading_end = good.find("Varia");
     heading_end = good.find("\r\n", heading_end) + 2;
 
@@ -218,6 +219,13 @@ TEST(PlotTool, BadInputsEndWithOneLineStatusTwoAndNoPicture) {
         {"utf16.bis.txt", "\xFF\xFES\0o\0l\0u\0\xE7\0\xE3\0o\0", 1, "not a report: the file is UTF-16 text"},
         {"wide.bis.txt", good.substr(0, in_row_9) + std::string(100, ' ') + good.substr(in_row_9),
          line_of_cut(good, in_row_9), "not a report: a line longer than 64 bytes"},
+        // Only a line naming the equation, right after the title, is longer.
+        {"f.bis.txt", good.substr(0, title_end) + "f(x) = " + std::string(1002, 'x') + good.substr(title_end), 2,
+         "not a report: a line longer than 1009 bytes"},
+        {"g.bis.txt", good.substr(0, title_end) + "g(x) = " + std::string(60, 'x') + good.substr(title_end), 2,
+         "not a report: a line longer than 64 bytes"},
+        {"late.bis.txt", good.substr(0, title_end + 2) + "f(x) = " + std::string(60, 'x') + good.substr(title_end + 2),
+         3, "not a report: a line longer than 64 bytes"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.name);

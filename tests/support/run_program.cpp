@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sstream>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -22,9 +23,23 @@
 
 namespace e2e {
 
+const char* const typed_f = "(1 - exp(-(x*0.146843)))*667.38/x - 40";
+const char* const typed_g = "(1 - exp(-(x*0.146843)))*667.38/40";
+const char* const typed_df = "-((1 - exp(-(x*0.146843)))*667.38/x**2) + exp(-(x*0.146843))*0.146843*667.38/x";
+
+bool typed_equation_runs() {
+    static const bool typed = [] {
+        const char* variant = std::getenv("RAIZES_E2E_EQUATION");
+        return variant != nullptr && std::string_view(variant) == "typed";
+    }();
+    return typed;
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+const std::vector<std::string> typed_arguments = {"--f", typed_f, "--g", typed_g, "--df", typed_df};
 
 #ifdef RAIZES_WINE
 // The Windows program runs under Wine. Wine sets COMSPEC from its own
@@ -54,6 +69,10 @@ std::string wine_command(const RunOptions& options) {
     if (given != options.environment.end()) line = "set COMSPEC=" + given->second + "&& ";
     else if (!options.keep_comspec) line = std::string("set COMSPEC=") + missing_processor + "&& ";
     line += windows_path(RAIZES_BINARY);
+    // Inside quotes cmd.exe leaves the expressions' characters alone.
+    if (typed_equation_runs())
+        for (const char* argument : {"--f", typed_f, "--g", typed_g, "--df", typed_df})
+            line += std::string(" \"") + argument + "\"";
     for (const auto& argument : options.arguments) line += " " + argument;
     return line;
 }
@@ -73,6 +92,8 @@ std::vector<char*> argument_vector(const RunOptions& options, std::vector<std::s
 #endif
     if (storage.empty()) {
         storage.push_back(options.binary.empty() ? std::string(RAIZES_BINARY) : options.binary);
+        if (options.binary.empty() && typed_equation_runs())
+            storage.insert(storage.end(), typed_arguments.begin(), typed_arguments.end());
         for (const auto& a : options.arguments) storage.push_back(a);
     }
     std::vector<char*> argv;
@@ -165,6 +186,15 @@ std::string make_temp_dir() {
     return made;
 }
 
+
+std::string read_file(const std::string& path) {
+    std::string bytes = test_files::read_file(path);
+    if (!typed_equation_runs()) return bytes;
+    for (const std::string& line : {std::string("f(x) = ") + typed_f, std::string("g(x) = ") + typed_g,
+                                   std::string("df(x) = ") + typed_df})
+        for (std::size_t at; (at = bytes.find(line + "\r\n")) != std::string::npos;) bytes.erase(at, line.size() + 2);
+    return bytes;
+}
 
 bool file_exists(const std::string& path) {
     struct stat info;

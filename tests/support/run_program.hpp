@@ -50,8 +50,21 @@ RunResult run_program(const RunOptions& options);
 // error is a pipe.
 RunResult run_on_terminal(const RunOptions& options);
 
+// With RAIZES_E2E_EQUATION=typed in the environment every run of the
+// program gets the built-in equation typed as expressions (--f, --g and
+// --df before its own arguments), and a file read back loses the lines
+// that name that equation: everything else must be what the built-in
+// equation gives. tests/CMakeLists.txt runs the end-to-end suite so a
+// second time.
+bool typed_equation_runs();
+extern const char* const typed_f;
+extern const char* const typed_g;
+extern const char* const typed_df;
+
 std::string make_temp_dir();
-using test_files::read_file;
+// The whole file (test_files::read_file), without the typed equation's lines
+// when typed_equation_runs().
+std::string read_file(const std::string& path);
 bool file_exists(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 

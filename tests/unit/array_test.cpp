@@ -90,7 +90,7 @@ TEST(ArrayAllocation, ZeroElementsGiveAValidEmptyArray) {
     std::size_t blocks = io::allocated_block_count();
     io::ArrayDescriptor p;
     io::set_bounds(p, 1, 0);
-    double* base = io::allocate(p);
+    rt::real* base = io::allocate(p);
     EXPECT_NE(base, nullptr);
     EXPECT_EQ(base, p.base);
     EXPECT_TRUE(p.allocated());

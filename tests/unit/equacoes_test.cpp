@@ -18,9 +18,10 @@
 
 namespace {
 
-using subrotinas::df;
-using subrotinas::f;
-using subrotinas::g;
+// The values of the application's reals that the functions return.
+double f(double x) { return subrotinas::f(x).value(); }
+double g(double x) { return subrotinas::g(x).value(); }
+double df(double x) { return subrotinas::df(x).value(); }
 
 constexpr double k = 0.146843;
 constexpr double A = 667.38;

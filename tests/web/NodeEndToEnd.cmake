@@ -9,6 +9,7 @@ set(e2e_properties TIMEOUT 900)
 # the web program's.
 set(e2e_filter "-CmdTool.*:Installed.*:BuildFolder.*")
 
-# Compares what the web program's exponential and power gave during the
-# suite with this machine's C library (tests/web/WebTests.cmake runs it).
+# Compares what the web program's mathematical functions gave during the
+# suite with the Linux program's (tests/web/WebTests.cmake runs it).
 add_executable(math_bits_check ${CMAKE_CURRENT_SOURCE_DIR}/web/math_bits_check.cpp)
+target_link_libraries(math_bits_check PRIVATE raizes_runtime)

@@ -1,11 +1,11 @@
-// The web program with its exponential and power recorded: every call's
-// arguments and result, as four doubles (1 for exp or 2 for pow, x, y, the
+// The web program with its mathematical functions recorded: every call's
+// arguments and result, as four doubles (the function's number, x, y, the
 // result), appended when the program ends to the file named by
-// RAIZES_MATH_LOG. The build links it with --wrap=exp,--wrap=pow.
+// RAIZES_MATH_LOG. The numbers: 1 exp and 2 pow of the C library, 3 log,
+// 5 sin, 6 cos, 7 tan and 8 atan of the run-time's own (runtime/
+// elementary.hpp), 4 the run-time's square root. The build links it with
+// --wrap for each (tests/web/WebTests.cmake).
 #include <emscripten.h>
-
-extern "C" double __real_exp(double x);
-extern "C" double __real_pow(double x, double y);
 
 EM_JS(void, raizes_math_log_record, (double kind, double x, double y, double result), {
     if (!Module.mathCalls) {
@@ -18,12 +18,23 @@ EM_JS(void, raizes_math_log_record, (double kind, double x, double y, double res
     Module.mathCalls.push(kind, x, y, result);
 });
 
-extern "C" double __wrap_exp(double x) {
-    const double result = __real_exp(x);
-    raizes_math_log_record(1, x, 0, result);
-    return result;
-}
+#define RAIZES_RECORDED(kind, name)                            \
+    extern "C" double __real_##name(double x);                 \
+    extern "C" double __wrap_##name(double x) {                \
+        const double result = __real_##name(x);                \
+        raizes_math_log_record(kind, x, 0, result);            \
+        return result;                                         \
+    }
 
+RAIZES_RECORDED(1, exp)
+RAIZES_RECORDED(3, _ZN2rt10elementary3logEd)
+RAIZES_RECORDED(4, _ZN2rt7rt_sqrtEd)
+RAIZES_RECORDED(5, _ZN2rt10elementary3sinEd)
+RAIZES_RECORDED(6, _ZN2rt10elementary3cosEd)
+RAIZES_RECORDED(7, _ZN2rt10elementary3tanEd)
+RAIZES_RECORDED(8, _ZN2rt10elementary4atanEd)
+
+extern "C" double __real_pow(double x, double y);
 extern "C" double __wrap_pow(double x, double y) {
     const double result = __real_pow(x, y);
     raizes_math_log_record(2, x, y, result);

@@ -90,6 +90,13 @@ endforeach()
 # The stand-in command processor of the end-to-end tests.
 add_executable(record_command windows/record_command.cpp)
 
+# The check of the mathematical functions that the web program's tests
+# record (tests/web/math_bits_check.cpp), built for Windows: run under Wine
+# on a record of the web build, it measures the Windows programs' functions
+# against the Linux program's (README, Windows).
+add_executable(math_bits_check web/math_bits_check.cpp)
+target_link_libraries(math_bits_check PRIVATE raizes_runtime)
+
 include(HostEndToEnd.cmake)
 raizes_host_end_to_end(
   DEPENDS raizes record_command

@@ -17,3 +17,4 @@ set(e2e_properties TIMEOUT 900 FIXTURES_REQUIRED wine)
 # sweep (an allocator preloaded into a Linux program) have no counterpart
 # here.
 set(e2e_filter "-*Terminal*:CmdTool*:Surroundings.*:AllocationSweep.*:Dialogue.ControlDOnAnEmptyTerminalLineIsEndOfFile:ReportConnection.AFullDevice*")
+set(typed_e2e_tests ${CMAKE_CURRENT_SOURCE_DIR}/e2e/metodos_e2e_test.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/stress_e2e_test.cpp)

@@ -31,6 +31,9 @@ struct ReportHeader {
     Method method{};
     std::string title;        // the title line, UTF-8
     std::string method_name;  // the title's words after "método da/do/de", UTF-8
+    // The lines naming a typed equation ("f(x) = ...", then g's or df's),
+    // UTF-8; none for the built-in equation.
+    std::vector<std::string> equation;
     // Header values before the tolerance: a and b (interval methods) or p0
     // (fixed point); none for Newton-Raphson and secant, whose starting
     // values are rows.
@@ -46,7 +49,7 @@ struct ParseError {
 
 // The reading of one report, line after line.
 struct ReportReader {
-    enum class Part { title, header, table, second_blank, trailer, done };
+    enum class Part { title, equation, header, table, second_blank, trailer, done };
     Part part = Part::title;
     bool utf8 = false;  // the report was converted to UTF-8: lines are converted back
     const layout::MethodLayout* layout = nullptr;
@@ -65,8 +68,13 @@ using LineResult = std::variant<std::monostate, Row, ParseError>;
 // false for the end of an input that stops inside a line.
 LineResult read_line(ReportReader& reader, std::string_view text, bool ended);
 
-// The next line is longer than layout::longest_line; `start` is as much of it
-// as was seen.
+// How long the next line may be, from its start (what was seen of it, at
+// least its first 8 bytes when it has them): layout::longest_line, or
+// layout::longest_equation_line for a line naming the equation.
+std::size_t line_limit(const ReportReader& reader, std::string_view start);
+
+// The next line is longer than line_limit(); `start` is as much of it as
+// was seen.
 ParseError read_overlong_line(const ReportReader& reader, std::string_view start);
 
 // At the end of the input: how the run ended, or why the report is not whole.

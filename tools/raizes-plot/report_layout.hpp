@@ -29,15 +29,22 @@ struct MethodLayout {
     Header header;
     std::int64_t first_row;            // 1, or 0 where the starting values are rows
     std::int64_t rows_without_change;  // the first rows, written without a change
+    std::string_view companion;        // the label of g or df after f's, for a typed equation
 };
 
 inline constexpr std::array<MethodLayout, 5> methods = {{
-    {Method::bissecao, leiaute::titulo_bissecao, Header::interval, 1, 1},
-    {Method::falsa_posicao, leiaute::titulo_falsa_posicao, Header::interval, 1, 1},
-    {Method::ponto_fixo_simples, leiaute::titulo_ponto_fixo, Header::estimate, 1, 1},
-    {Method::newton_raphson, leiaute::titulo_newton, Header::tolerance_only, 0, 1},
-    {Method::secante, leiaute::titulo_secante, Header::tolerance_only, 0, 2},
+    {Method::bissecao, leiaute::titulo_bissecao, Header::interval, 1, 1, {}},
+    {Method::falsa_posicao, leiaute::titulo_falsa_posicao, Header::interval, 1, 1, {}},
+    {Method::ponto_fixo_simples, leiaute::titulo_ponto_fixo, Header::estimate, 1, 1, leiaute::rotulo_g},
+    {Method::newton_raphson, leiaute::titulo_newton, Header::tolerance_only, 0, 1, leiaute::rotulo_df},
+    {Method::secante, leiaute::titulo_secante, Header::tolerance_only, 0, 2, {}},
 }};
+
+// A typed equation is named right after the title: f's line, then the
+// method's companion (g or df), each a label and the expression; the
+// derivative that the program works out is named by its own text.
+inline constexpr std::string_view equation_label = leiaute::rotulo_f;
+inline constexpr std::string_view automatic_derivative = leiaute::df_automatica;
 
 // The title's words that name the method come after this word and its
 // article.
@@ -133,5 +140,11 @@ constexpr std::size_t longest_text() {
 // as it is seen.
 inline constexpr std::size_t longest_line = 64;
 static_assert(utf8_mark.size() + longest_text() + 1 <= longest_line);
+
+// Only a line naming the equation may be longer: its label, an expression
+// (ASCII) or the automatic derivative's text, and CR.
+inline constexpr std::size_t longest_equation_line =
+    utf8_size(leiaute::rotulo_df) + leiaute::expressao_maxima + 1;
+static_assert(utf8_size(automatic_derivative) <= leiaute::expressao_maxima);
 
 }  // namespace plot::layout

@@ -80,7 +80,32 @@ LineResult read_title(ReportReader& reader, std::string_view text, bool ended) {
     reader.header.title = windows1252_to_utf8(title->layout->title);
     reader.header.method_name = method_name(title->layout->title);
     reader.next_row = title->layout->first_row;
-    reader.part = ReportReader::Part::header;
+    reader.part = ReportReader::Part::equation;
+    return std::monostate{};
+}
+
+// The label a line naming the equation may have at this point: f's first,
+// then the method's companion; none once both are read.
+std::string_view next_equation_label(const ReportReader& reader) {
+    switch (reader.header.equation.size()) {
+        case 0: return layout::equation_label;
+        case 1: return reader.layout->companion;
+        default: return {};
+    }
+}
+
+LineResult read_header_line(ReportReader& reader, std::string_view text, bool ended);
+
+// After the title, the lines naming a typed equation, if any; the first
+// other line belongs to the header.
+LineResult read_equation_line(ReportReader& reader, std::string_view text, bool ended) {
+    const std::string_view label = next_equation_label(reader);
+    if (label.empty() || !text.starts_with(label)) {
+        reader.part = ReportReader::Part::header;
+        return read_header_line(reader, text, ended);
+    }
+    if (!ended) return error(reader.line, "report cut off in the line naming its equation");
+    reader.header.equation.push_back(windows1252_to_utf8(text));
     return std::monostate{};
 }
 
@@ -187,6 +212,7 @@ LineResult read_line(ReportReader& reader, std::string_view text, bool ended) {
     }
     switch (reader.part) {
         case ReportReader::Part::title: break;
+        case ReportReader::Part::equation: return read_equation_line(reader, text, ended);
         case ReportReader::Part::header: return read_header_line(reader, text, ended);
         case ReportReader::Part::table: return read_table_line(reader, text, ended);
         case ReportReader::Part::second_blank:
@@ -200,9 +226,17 @@ LineResult read_line(ReportReader& reader, std::string_view text, bool ended) {
     return std::monostate{};
 }
 
+std::size_t line_limit(const ReportReader& reader, std::string_view start) {
+    if (reader.part != ReportReader::Part::equation) return layout::longest_line;
+    const std::string_view label = next_equation_label(reader);
+    if (label.empty()) return layout::longest_line;
+    const bool labelled = start.size() < label.size() ? label.starts_with(start) : start.starts_with(label);
+    return labelled ? layout::longest_equation_line : layout::longest_line;
+}
+
 ParseError read_overlong_line(const ReportReader& reader, std::string_view start) {
     const std::int64_t number = reader.line + 1;
-    const std::string limit = std::to_string(layout::longest_line);
+    const std::string limit = std::to_string(line_limit(reader, start));
     if (reader.part == ReportReader::Part::title)
         if (auto problem = first_line_problem(start)) return error(number, *problem);
     return error(number, "not a report: a line longer than " + limit + " bytes");
@@ -212,6 +246,7 @@ std::variant<Ending, ParseError> read_end(const ReportReader& reader) {
     const std::int64_t next = reader.line + 1;
     switch (reader.part) {
         case ReportReader::Part::title: return error(1, "empty file, not a report");
+        case ReportReader::Part::equation:
         case ReportReader::Part::header:
             return error(next, "report cut off in its header: " +
                                    std::string(layout::header_lines(reader.layout->header)[reader.header_line].what) +

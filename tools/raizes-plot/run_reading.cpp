@@ -38,10 +38,18 @@ void feed(ReportStream& s, std::string_view bytes) {
     while (!s.failure && !bytes.empty()) {
         const std::size_t lf = bytes.find('\n');
         const std::size_t length = lf == std::string_view::npos ? bytes.size() : lf;
-        if (s.pending_size + length > s.pending.size()) {
-            const std::size_t seen = std::min(length, s.pending.size() - s.pending_size);
+        // The line's start decides how long it may be: its first 8 bytes,
+        // as far as they have come.
+        char start[8];
+        const std::size_t kept = std::min(s.pending_size, sizeof start);
+        std::memcpy(start, s.pending.data(), kept);
+        const std::size_t added = std::min(length, sizeof start - kept);
+        std::memcpy(start + kept, bytes.data(), added);
+        const std::size_t limit = line_limit(s.reader, std::string_view(start, kept + added));
+        if (s.pending_size + length > limit) {
+            const std::size_t seen = std::min(length, limit - s.pending_size);
             std::memcpy(s.pending.data() + s.pending_size, bytes.data(), seen);
-            s.failure = read_overlong_line(s.reader, std::string_view(s.pending.data(), s.pending.size()));
+            s.failure = read_overlong_line(s.reader, std::string_view(s.pending.data(), limit));
             return;
         }
         if (lf == std::string_view::npos) {

@@ -32,7 +32,7 @@ void add_row(RunSummary& run, const Row& row);
 struct ReportStream {
     ReportReader reader;
     RunSummary run;
-    std::array<char, layout::longest_line> pending{};  // the start of a line not yet ended
+    std::array<char, layout::longest_equation_line> pending{};  // the start of a line not yet ended
     std::size_t pending_size = 0;
     std::optional<ParseError> failure;
 };

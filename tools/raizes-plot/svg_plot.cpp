@@ -252,6 +252,27 @@ std::string picture_title(std::span<const Run> runs) {
     return "Convergence of " + std::to_string(runs.size()) + " runs";
 }
 
+// A typed equation's line as shown: at most 110 characters (an expression
+// is ASCII), the rest left out.
+std::string shown_equation(const std::string& line) {
+    constexpr std::size_t most = 110;
+    return line.size() <= most ? line : line.substr(0, most - 1) + "\u2026";
+}
+
+// The equation every run solves, under the title: a typed one's f line (and
+// for one run its g or df line), or nothing when the runs solve the
+// built-in equation or differ.
+std::string picture_equation(std::span<const Run> runs) {
+    const std::vector<std::string>& first = runs.front().summary.header.equation;
+    if (first.empty()) return {};
+    for (const Run& run : runs) {
+        const std::vector<std::string>& lines = run.summary.header.equation;
+        if (lines.empty() || lines.front() != first.front()) return {};
+    }
+    if (runs.size() == 1 && first.size() > 1) return shown_equation(first[0]) + "; " + shown_equation(first[1]);
+    return shown_equation(first.front());
+}
+
 std::vector<SeriesPoint> drawn(const Outline& outline, const Scale& x, const Scale& y) {
     std::vector<SeriesPoint> points = outline_points(outline);
     for (SeriesPoint& point : points) point = {x(point.x), y(point.y)};
@@ -302,6 +323,9 @@ std::string render_svg(std::span<const Run> runs) {
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     append_text(svg, l.width / 2, l.title_y, "middle", "font-size=\"19\" font-weight=\"bold\" fill=\"#111\"",
                 picture_title(runs));
+    const std::string equation = picture_equation(runs);
+    if (!equation.empty())
+        append_text(svg, l.width / 2, l.title_y + 20, "middle", "font-size=\"13\" fill=\"#333\"", equation);
 
     // Grids and ticks first, the data over them.
     append_x_ticks(svg, top, x_axis, x);
@@ -348,7 +372,10 @@ std::string render_svg(std::span<const Run> runs) {
         append_line(svg, sample_left, y - 4, sample_left + 40, y - 4, sample_style);
         append_marker(svg, marker, sample_left + 20, y - 4, colour);
         const LegendText text = legend_text(r);
-        append_text(svg, sample_left + 52, y, "", "font-size=\"14\" fill=\"#111\"", text.heading);
+        std::string heading = text.heading;
+        if (equation.empty() && !r.header.equation.empty())
+            heading += " \u00B7 " + shown_equation(r.header.equation.front());
+        append_text(svg, sample_left + 52, y, "", "font-size=\"14\" fill=\"#111\"", heading);
         append_text(svg, sample_left + 52, y + l.legend_line, "", "font-size=\"13\" fill=\"#333\"",
                     text.details + " \u00B7 " + runs[s].file_name);
     }
