@@ -163,8 +163,11 @@
     this.shown += text;
     this.terminal.write(text);
   };
+  // What the program writes. A line feed without its carriage return (the
+  // refusal of a command line ends its lines so) starts a new line, as at a
+  // Windows console.
   Console.prototype.show = function(text) {
-    this.echo(text);
+    this.echo(text.replace(/\r?\n/g, '\r\n'));
     var plain = text.replace(/\x1b\[[\d;]*m/g, '').replace(/\r\n?/g, '\n').trim();
     if (!plain) return;
     var entry = document.createElement('p');
