@@ -91,7 +91,7 @@ var RaizesEquation = (function() {
     this.linkBox = document.getElementById('equation-link');
     this.linkText = document.getElementById('equation-link-text');
     this.linkState = document.getElementById('equation-link-state');
-    this.running = null;
+    this.started = null;  // the fields when the latest run started
     document.getElementById('equation-built-in').addEventListener('click', function() { self.fill(builtIn()); });
     document.getElementById('equation-copy').addEventListener('click', function() { self.copyLink(); });
     window.addEventListener('hashchange', function() { self.fill(fromFragment(window.location.hash)); });
@@ -110,14 +110,14 @@ var RaizesEquation = (function() {
   };
   Panel.prototype.changed = function() {
     var now = this.texts();
-    var differs = this.running !== null && KEYS.some(function(key) { return now[key] !== this.running[key]; }, this);
+    var differs = this.started !== null && KEYS.some(function(key) { return now[key] !== this.started[key]; }, this);
     this.note.textContent = differs ? 'Changed: the next run ("Run again") takes this equation.' : '';
   };
   // The arguments of a run that starts now.
   Panel.prototype.take = function() {
-    this.running = this.texts();
+    this.started = this.texts();
     this.changed();
-    return programArguments(this.running);
+    return programArguments(this.started);
   };
   // The link to the page with the fields' equation, copied; where the
   // browser refuses the clipboard, it is there to select and copy.
@@ -137,8 +137,7 @@ var RaizesEquation = (function() {
     clipboard.writeText(link).then(function() { shown(true); }, function() { shown(false); });
   };
 
-  return { BUILT_IN: BUILT_IN, LONGEST: LONGEST, programArguments: programArguments, fromFragment: fromFragment,
-           toFragment: toFragment, Panel: Panel };
+  return { KEYS: KEYS, BUILT_IN: BUILT_IN, LONGEST: LONGEST, Panel: Panel };
 })();
 
 if (typeof module === 'object' && module.exports) module.exports = RaizesEquation;
