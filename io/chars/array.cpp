@@ -104,7 +104,7 @@ void release(ArrayDescriptor& array) {
 
 void* allocate_block(std::size_t bytes) {
     if (bytes > largest_block) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
-    void* raw = std::malloc(sizeof(BlockHeader) + bytes);
+    void* raw = std::calloc(1, sizeof(BlockHeader) + bytes);
     if (raw == nullptr) rt::raise_error(rt::msg::array_refused, rt::Kind::general);
     auto* header = static_cast<BlockHeader*>(raw);
     char* data = reinterpret_cast<char*>(header + 1);

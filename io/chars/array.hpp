@@ -55,7 +55,9 @@ void set_bounds(ArrayDescriptor& array, std::int64_t lower, std::int64_t upper);
 std::optional<std::size_t> array_byte_size(const ArrayDescriptor& array);
 
 // Takes the block for the bounds already set, marks the array allocated and
-// returns its base. An empty array still gets a valid block.
+// returns its base. An empty array still gets a valid block. Every element
+// starts at zero, so an element that is read before it is assigned (a null
+// value typed for it) holds 0, whatever the heap held before.
 rt::real* allocate(ArrayDescriptor& array);
 
 // Returns the block to the heap and clears the mark (F6776 when not allocated).

@@ -61,6 +61,14 @@ TEST(EquationOptions, TakenOutWhereverTheyStandAndNamedAfterTheTitle) {
                            "Toler\xE2ncia admitida:     1.000000000000000E-10\r\n", 0), 0u) << e2e::visible(report);
     EXPECT_NE(report.find("1.414213562373095E+00"), std::string::npos) << e2e::visible(report);
 
+    // A starting estimate left null is 0 as with the built-in equation, not
+    // what the compiling of a long expression left in the heap.
+    std::string sum = "x*1.25";
+    for (int i = 0; i < 99; ++i) sum += "+x*1.25";
+    run = e2e::run_program({.input = "3\nr\n1e-3\n100\n,\n", .arguments = {"--f", sum, "--g", sum}});
+    EXPECT_NE(e2e::read_file(run.directory + "/r.pfs.txt").find("(p0) =     0.000000000000000E+00\r\n"),
+              std::string::npos);
+
     auto help = e2e::run_program({.arguments = {"--f", "x", "--help"}});
     EXPECT_EQ(help.out, principal::request_text(principal::Request::help));
 }

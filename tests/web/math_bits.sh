@@ -28,12 +28,19 @@ for dialogue in '1\nb\n16 20\n0\n1000\n' '2\nf\n12 16\n0\n1000\n' '3\np\n0\n1000
                 '4\nn\n0\n1000\n14\n' '5\ns\n0\n1000\n12 16\n'; do
   run "$dialogue"
 done
+# The suite's calls, the built-in equation's and the built-in typed: every
+# function, the C library's too, must give the Linux program's bits.
+echo "-- the suite's calls"
+"$host_e2e"/tests/math_bits_check "$RAIZES_MATH_LOG"
 # Fixed point on maps that send x from one order of magnitude to any other,
-# and Newton-Raphson on the functions' derivatives.
+# and Newton-Raphson on the functions' derivatives. The C library's power
+# is not correctly rounded on every platform, so here its differences are
+# counted, and only the run-time's own functions must give none.
 run '3\np\n0\n3000\n0.5\n' --f x --g 'sin(x)*10**(300*cos(3*x)) + tan(x) + atan(x)'
 run '3\np\n0\n3000\n0.7\n' --f x --g 'cos(x)*10**(250*sin(7*x)) - tan(x/3)*atan(x)'
 run '3\np\n0\n3000\n2\n' --f x --g 'log(abs(x) + 1e-300)*sin(x*1e5)*1e3 + sqrt(abs(x))*cos(x)'
 run '3\np\n0\n3000\n3\n' --f x --g 'exp(-abs(x))*1e300*sin(x) + log(abs(x) + 1e-320)'
 run '4\nn\n0\n300\n0.3\n' --f 'log(x) + sin(x) - 1 + sqrt(x)*atan(x) - tan(x/9)'
 run '4\nn\n0\n300\n1e10\n' --f 'x**3 - 2*x - 5 + cos(x)'
-"$host_e2e"/tests/math_bits_check "$RAIZES_MATH_LOG"
+echo "-- with typed equations over the doubles"
+"$host_e2e"/tests/math_bits_check --library-may-differ "$RAIZES_MATH_LOG"
