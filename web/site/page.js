@@ -584,6 +584,6 @@
   document.getElementById('draw').addEventListener('click', function() { drawChosen(false); });
 
   // For the page's tests and for the curious: the session's state.
-  window.raizesPage = { state: state, folder: folder, console: console_, terminal: terminal, equation: equation };
+  window.raizesPage = { state: state, folder: folder, console: console_, terminal: terminal };
   startRun();
 })();
