@@ -18,9 +18,11 @@
 
 namespace {
 
-int refuse(std::string_view why) {
+// An end before the dialogue goes through the platform's exit, as every
+// other end does: a page that runs the program learns of it only there.
+[[noreturn]] void refuse(std::string_view why) {
     plat::write_all(plat::standard_error, why.data(), why.size());
-    return principal::refused_status;
+    plat::exit_process(principal::refused_status);
 }
 
 void start_run(principal::CommandLine& line) {
@@ -35,14 +37,15 @@ int main(int argc, char** argv) {
     plat::prepare_process();
     rt::end_run_on_refused_memory();
     principal::CommandLine line = principal::read_command_line(argc, argv);
-    if (line.request == principal::Request::refused) return refuse(line.refusal);
+    if (line.request == principal::Request::refused) refuse(line.refusal);
     if (line.request != principal::Request::dialogue) {
         std::string_view text = principal::request_text(line.request);
-        return plat::write_all(plat::standard_output, text.data(), text.size()) == plat::WriteFailure::none ? 0 : 1;
+        const bool written = plat::write_all(plat::standard_output, text.data(), text.size()) == plat::WriteFailure::none;
+        plat::exit_process(written ? 0 : 1);
     }
     if (line.equation.f) {
         auto typed = principal::typed_equation(line.equation);
-        if (auto* refusal = std::get_if<std::string>(&typed)) return refuse(*refusal);
+        if (auto* refusal = std::get_if<std::string>(&typed)) refuse(*refusal);
         start_run(line);
         rt::exit_sequence(principal::principal(std::get<subrotinas::EquacaoDigitada>(typed)));
     }

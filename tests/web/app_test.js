@@ -7,8 +7,10 @@
 // violation at rest, during a run, with the viewer open and with a picture.
 // Names and pastes of a hostile user reach the program as typed, the viewer
 // shows the file the program wrote, and a paste never acts on the terminal.
-// Opened from disk on a phone-sized touch screen, a run is typed and ended
-// with the on-screen keys, and the viewer and the picture fit the screen.
+// Offline, a link carrying an equation opens the page with it. Opened from
+// disk on a phone-sized touch screen, a run is typed and ended with the
+// on-screen keys, and the equation's fields, the viewer and the picture fit
+// the screen.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -74,6 +76,7 @@ async function axe(page, when) {
   const found = await page.evaluate(async () => (await window.axe.run()).violations.map((v) => v.id + ' x' + v.nodes.length));
   check(found.length === 0, 'no accessibility violation ' + when + (found.length ? ': ' + found.join(', ') : ''));
 }
+const linkShown = (page) => page.click('#equation-copy').then(() => until(page, () => !document.getElementById('equation-link').hidden));
 const pictureDrawn = (page) => until(page, () => (document.querySelector('#picture img') || {}).naturalWidth > 0);
 
 async function served(browser, copy) {
@@ -103,7 +106,13 @@ async function served(browser, copy) {
   await stop(server);
   await page.reload();
   check(await onScreen(page, MENU), 'with the server stopped, the page opens again');
-  await axe(page, 'at rest');
+  const linked = await browser.newPage();
+  await linked.goto(url + '#f=x%2A%2A3-2%2Ax-5&g=x');
+  check(await onScreen(linked, MENU) && await linked.$eval('#equation-g', (e) => e.value) === 'x',
+        'with the server stopped, a link carrying an equation opens the page with it');
+  await linked.close();
+  await linkShown(page);
+  await axe(page, 'at rest, with the equation\'s link shown');
   await answer(page, ['1', 'raiz']);
   await axe(page, 'during a run');
   await answer(page, ['12 16', '0.1', '10']);
@@ -187,6 +196,9 @@ async function phone(browser) {
   check(await viewerOpen(page) && await fits('.viewer-window'), 'on a phone a run typed with touch shows the viewer within the screen');
   await page.tap('#viewer-close');
   check(await onScreen(page, STOP) && await pictureDrawn(page) && await fits('#picture img'), 'on a phone the picture fits the screen');
+  check(await linkShown(page) && await fits('#equation-panel') && await fits('#equation-link-text'),
+        'on a phone the equation\'s fields and its link fit the screen');
+  await axe(page, 'on a phone');
   await page.tap('#run-again');
   await waiting(page);
   await tapKey('end-of-input');

@@ -10,6 +10,7 @@
 // a run of a million rows follows, then a folder filled to its limit;
 // opened from disk, the page is made to find no JSPI, as in a browser
 // without it, and its program waits by Asyncify.
+// Then, from both, runs of an equation in the page's fields or in a link.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -19,6 +20,7 @@ const { spawnSync } = require('child_process');
 
 const [site, npmFolder, linuxProgram, outFolder] = process.argv.slice(2);
 const puppeteer = require(path.resolve(npmFolder, 'node_modules', 'puppeteer-core'));
+const equation = require(path.resolve(site, 'equation.js'));
 const chromium = process.env.RAIZES_CHROMIUM || '/usr/bin/chromium';
 
 const answers = ['1', 'raiz', '12 16', '0.1', '10'];
@@ -45,9 +47,9 @@ function check(condition, what) {
 }
 
 // The Linux program's report for the same dialogue.
-function linuxReport(dialogue, name) {
+function linuxReport(dialogue, name, args = []) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'raizes-browser-linux-'));
-  spawnSync(path.resolve(linuxProgram), [], { cwd: folder, input: dialogue.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
+  spawnSync(path.resolve(linuxProgram), args, { cwd: folder, input: dialogue.join('\n') + '\n', env: { ...process.env, COMSPEC: 'true' } });
   const report = fs.readFileSync(path.join(folder, name));
   fs.rmSync(folder, { recursive: true, force: true });
   return report;
@@ -133,6 +135,8 @@ async function session(browser, url, expected, screenshot, long) {
   await page.goto(url, { waitUntil: 'load' });
 
   check(await waitForScreen(page, '4 - newton raphson; 5 - secante'), 'the menu is shown');
+  const fields = await page.$$eval('.equation-fields input', (all) => all.map((e) => e.value));
+  check(fields.join('\n') === Object.values(equation.BUILT_IN).join('\n'), 'the fields hold the built-in equation');
   await typeLine(page, answers[0]);
   for (let i = 0; i < prompts.length; ++i) {
     check(await waitForScreen(page, prompts[i]), 'the prompt "' + prompts[i] + '" is shown');
@@ -307,6 +311,53 @@ async function fillAndRemove(page) {
                   .then(() => true, () => false), 'then a run ends normally again');
 }
 
+// Your own equation, typed during a run (which keeps its own) or carried by
+// a link: the Linux program's report, or its refusal; a link stays text.
+const polynomial = 'x**3 - 2*x - 5';
+const polynomialAnswers = ['1', 'poli', '2 3', '1e-10', '100'];
+async function ownEquation(browser, base, expected) {
+  const hostile = '"><img src=x onerror=alert(1)></script>' + '<b>'.repeat(2000);
+  let copied = null;
+  for (const [what, given, fields, refusal] of [  // the fields typed or the link, the fields then, the refusal
+    ['a polynomial typed into f', [polynomial, '', ''], [polynomial, '', '']],
+    ['the link "Copy link" made', () => copied, [polynomial, '', '']],
+    ['a bad expression', ['x^3 - 2x - 5', '', ''], ['x^3 - 2x - 5', '', ''], '  x^3 - 2x - 5\n         ^'],
+    ['a hostile link', () => base + '#f=' + encodeURIComponent(hostile) + '&g=%E0%A4%A&df=%3C%2Fscript%3E+1&f=x',
+     [hostile.slice(0, equation.LONGEST), '%E0%A4%A', '</script>+1'], 'raizes: --f: ']]) {
+    const page = await browser.newPage();
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(String(error)));
+    page.on('dialog', (dialog) => dialog.dismiss().then(() => errors.push('a dialog')));
+    await page.goto(Array.isArray(given) ? base : given());
+    const waiting = () => page.waitForFunction(() => window.raizesPage.console.waiting !== null, { timeout: 30000 });
+    if (Array.isArray(given)) {
+      await waiting();
+      for (const [i, key] of equation.KEYS.entries()) {
+        await page.click('#equation-' + key, { clickCount: 3 }).then(() => page.keyboard.press('Backspace'));
+        await page.keyboard.type(given[i]);
+      }
+      check(await page.evaluate(() => window.raizesPage.state.running), what + ': the run in the console goes on');
+      await page.click('[data-key="interrupt"]').then(() => page.click('#run-again'));
+    }
+    const shown = await page.$$eval('.equation-fields input', (all) => all.map((e) => e.value).join('\n'));
+    let ended = refusal && await waitForScreen(page, refusal) && await page.evaluate(() => window.raizesPage.state.status) === 2;
+    if (!refusal) {
+      for (const line of polynomialAnswers) await waiting().then(() => typeLine(page, line));
+      await page.waitForSelector('#viewer:not(.hidden)', { timeout: 30000 }).then(() => page.click('#viewer-close'), () => {});
+      const report = Buffer.from(await page.waitForFunction(() => window.raizesPage.state.status === 0, { timeout: 30000 }).then(
+        () => page.evaluate(() => Array.from(window.raizesPage.folder.bytesOf(window.raizesPage.folder.files.get('poli.bis.txt')))),
+        () => []));
+      ended = Buffer.compare(report, expected) === 0 && report.includes('f(x) = ' + polynomial) && /2\.09455148\d+E\+00/.test(report);
+      await page.click('#equation-copy');
+      copied = await (await page.waitForFunction(() => document.getElementById('equation-link-text').value)).jsonValue();
+    }
+    check(ended && shown === fields.join('\n') && errors.length === 0 && !(await page.$('img[src="x"], b')),
+          what + ': ' + (refusal ? 'the program\'s refusal and status 2' : 'the Linux program\'s report, naming the equation and its root')
+          + ', the fields hold its text, and nothing but text' + (errors.length ? ': ' + errors.join('; ') : ''));
+    await page.close();
+  }
+}
+
 (async () => {
   const expected = linuxReport(answers, 'raiz.bis.txt');
   const long = linuxReport(longAnswers, 'longa.bis.txt');
@@ -320,6 +371,9 @@ async function fillAndRemove(page) {
     await session(browser, 'http://127.0.0.1:' + server.address().port + '/', expected,
                   path.join(outFolder, 'web-page.png'), long);
     await session(browser, 'file://' + path.resolve(site, 'index.html'), expected, null, null);
+    const poli = linuxReport(polynomialAnswers, 'poli.bis.txt', ['--f', polynomial]);
+    await ownEquation(browser, 'http://127.0.0.1:' + server.address().port + '/', poli);
+    await ownEquation(browser, 'file://' + path.resolve(site, 'index.html'), poli);
   } finally {
     await browser.close();
     server.close();

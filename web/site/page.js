@@ -1,6 +1,7 @@
 // The page is the web program's host (platform/web/host.js): its console
 // panel is the console, an in-memory folder holds the files, and the page
 // itself is the command processor, showing the report in its viewer panel.
+// Each run's command line is the equation of the page's fields (equation.js).
 'use strict';
 
 (function() {
@@ -213,8 +214,11 @@
     this.shown += text;
     this.terminal.write(text);
   };
+  // What the program writes. A line feed without its carriage return (the
+  // refusal of a command line ends its lines so) starts a new line, as at a
+  // Windows console.
   Console.prototype.show = function(text) {
-    this.echo(text);
+    this.echo(text.replace(/\r?\n/g, '\r\n'));
     var plain = text.replace(/\x1b\[[\d;]*m/g, '').replace(/\r\n?/g, '\n').trim();
     if (!plain) return;
     var entry = document.createElement('p');
@@ -542,6 +546,7 @@
   var runState = document.getElementById('run-state');
   var runAgain = document.getElementById('run-again');
   var state = { runs: 0, running: false, status: null, waiting: null, answeredAt: null, commandAt: null };
+  var equation = new RaizesEquation.Panel(window);
 
   // How far a run is, beside the console: the report it writes, its lines
   // and its size. A status region that is not read out at each change; the
@@ -733,7 +738,7 @@
     };
     program().then(function(factory) {
       state.waiting = programs.jspi ? 'JSPI' : 'Asyncify';
-      return factory({ raizesHost: host, print: function() {}, printErr: function() {}, onAbort: failed });
+      return factory({ raizesHost: host, arguments: equation.take(), print: function() {}, printErr: function() {}, onAbort: failed });
     }).catch(failed);
   }
 
