@@ -60,10 +60,10 @@ class AllocationSweep : public ::testing::Test {
 protected:
     void SetUp() override {
 #if defined(__SANITIZE_ADDRESS__)
-        GTEST_SKIP() << "AddressSanitizer owns malloc in this build: an allocator preloaded in front of it would "
+        GTEST_SKIP() << "NOT RUN: AddressSanitizer owns malloc in this build: an allocator preloaded in front of it would "
                         "hand it blocks it never made; the plain build runs the sweep";
 #elif !defined(RAIZES_FAILING_ALLOCATOR)
-        GTEST_SKIP() << "the refusing allocator is preloaded on Linux with the GNU C library only";
+        GTEST_SKIP() << "NOT RUN: the refusing allocator is preloaded on Linux with the GNU C library only";
 #else
         notes_ = e2e::make_temp_dir();
 #endif

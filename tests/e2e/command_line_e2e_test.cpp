@@ -52,11 +52,11 @@ TEST(Options, AnyOtherArgumentsAreFallbackFileNames) {
 // Not part of the suite's typed run (tests/CMakeLists.txt), which gives
 // every run options of its own.
 TEST(EquationOptions, TakenOutWhereverTheyStandAndNamedAfterTheTitle) {
-    auto run = e2e::run_program({.input = "4\n,\n1e-10\n20\n2\n", .arguments = {"--f=x*x - 2", "relatorio.txt"}});
+    auto run = e2e::run_program({.input = "4\n,\n1e-10\n20\n2\n", .arguments = {"--f=x*x-2", "relatorio.txt"}});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     const std::string report = e2e::read_file(run.directory + "/relatorio.txt");
-    EXPECT_EQ(report.rfind("Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo de Newton-Raphson\r\nf(x) = x*x - 2\r\n"
+    EXPECT_EQ(report.rfind("Solu\xE7\xE3o obtida atrav\xE9s do m\xE9todo de Newton-Raphson\r\nf(x) = x*x-2\r\n"
                            "df(x) = derivada exata de f(x), por diferencia\xE7\xE3o autom\xE1tica\r\n\r\n"
                            "Toler\xE2ncia admitida:     1.000000000000000E-10\r\n", 0), 0u) << e2e::visible(report);
     EXPECT_NE(report.find("1.414213562373095E+00"), std::string::npos) << e2e::visible(report);
@@ -73,13 +73,15 @@ TEST(EquationOptions, TakenOutWhereverTheyStandAndNamedAfterTheTitle) {
     EXPECT_EQ(help.out, principal::request_text(principal::Request::help));
 }
 
+// The expressions go without blanks: under Wine an argument cannot hold one
+// (run_program.cpp).
 TEST(EquationOptions, RefusedBeforeTheDialogueWithStatusTwo) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--f", "1 - sen(x)"},
+        {{"--f", "1-sen(x)"},
          "raizes: --f: unknown name 'sen' (the names are x, pi, exp, log, sqrt, sin, cos, tan, atan, abs)\n"
-         "  1 - sen(x)\n      ^\n"},
-        {{"--f", "x", "--g", "x +", "--df", "1"},
-         "raizes: --g: the expression ends where a number, x, pi, a function or '(' belongs\n  x +\n     ^\n"},
+         "  1-sen(x)\n    ^\n"},
+        {{"--f", "x", "--g", "x+", "--df", "1"},
+         "raizes: --g: the expression ends where a number, x, pi, a function or '(' belongs\n  x+\n    ^\n"},
         {{"--g", "x"}, "raizes: --g and --df go with the equation itself: give f with --f EXPR\n"},
         {{"--f"}, "raizes: --f needs an expression\n"},
         {{"--df=1", "--f", "x", "--df", "2"}, "raizes: --df is given twice\n"},
@@ -96,7 +98,7 @@ TEST(EquationOptions, RefusedBeforeTheDialogueWithStatusTwo) {
 // Without g, simple fixed point cannot run: choosing it ends the run at once,
 // before the name is asked.
 TEST(EquationOptions, SimpleFixedPointWithoutGIsRefusedWhenChosen) {
-    auto run = e2e::run_program({.input = "3\nraiz\n0.1\n10\n1\n", .arguments = {"--f", "x - 1"}});
+    auto run = e2e::run_program({.input = "3\nraiz\n0.1\n10\n1\n", .arguments = {"--f", "x-1"}});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "Informe o metodo de solucao escolhido:\r\n1 - bissecao; 2 - falsa posicao; 3 - ponto fixo "
                        "simples\r\n4 - newton raphson; 5 - secante\r\n");

@@ -27,6 +27,21 @@ const char* const typed_f = "(1 - exp(-(x*0.146843)))*667.38/x - 40";
 const char* const typed_g = "(1 - exp(-(x*0.146843)))*667.38/40";
 const char* const typed_df = "-((1 - exp(-(x*0.146843)))*667.38/x**2) + exp(-(x*0.146843))*0.146843*667.38/x";
 
+// The text of a typed expression as the program gets it. Wine hands the
+// command to cmd.exe with every quote escaped, so under Wine an argument
+// cannot hold a blank: the expression goes without its blanks, which the
+// language ignores.
+std::string typed_text(const char* expression) {
+#ifdef RAIZES_WINE
+    std::string text;
+    for (const char* c = expression; *c != '\0'; ++c)
+        if (*c != ' ') text += *c;
+    return text;
+#else
+    return expression;
+#endif
+}
+
 bool typed_equation_runs() {
     static const bool typed = [] {
         const char* variant = std::getenv("RAIZES_E2E_EQUATION");
@@ -69,10 +84,8 @@ std::string wine_command(const RunOptions& options) {
     if (given != options.environment.end()) line = "set COMSPEC=" + given->second + "&& ";
     else if (!options.keep_comspec) line = std::string("set COMSPEC=") + missing_processor + "&& ";
     line += windows_path(RAIZES_BINARY);
-    // Inside quotes cmd.exe leaves the expressions' characters alone.
     if (typed_equation_runs())
-        for (const char* argument : {"--f", typed_f, "--g", typed_g, "--df", typed_df})
-            line += std::string(" \"") + argument + "\"";
+        line += " --f=" + typed_text(typed_f) + " --g=" + typed_text(typed_g) + " --df=" + typed_text(typed_df);
     for (const auto& argument : options.arguments) line += " " + argument;
     return line;
 }
@@ -190,8 +203,8 @@ std::string make_temp_dir() {
 std::string read_file(const std::string& path) {
     std::string bytes = test_files::read_file(path);
     if (!typed_equation_runs()) return bytes;
-    for (const std::string& line : {std::string("f(x) = ") + typed_f, std::string("g(x) = ") + typed_g,
-                                   std::string("df(x) = ") + typed_df})
+    for (const std::string& line : {"f(x) = " + typed_text(typed_f), "g(x) = " + typed_text(typed_g),
+                                   "df(x) = " + typed_text(typed_df)})
         for (std::size_t at; (at = bytes.find(line + "\r\n")) != std::string::npos;) bytes.erase(at, line.size() + 2);
     return bytes;
 }
@@ -321,14 +334,16 @@ RunResult run_through_pipes(const RunOptions& options) {
 // so, or the run ends with nothing written at all, not even the program's
 // first line (which every run through pipes writes). Or Wine's loader stops
 // at the end of a process with "Inconsistency detected by ld.so", its own
-// line on standard error. The run is not the program's; a fault of its own
+// line on standard error, or its client finds no wine server ("the wine
+// server failed to run"). The run is not the program's; a fault of its own
 // would show again in the next run, which its report replaces.
 bool wine_failed_the_run(const RunResult& result) {
     if (!under_wine || result.timed_out) return false;
     return (result.out.empty() && result.err.empty()) ||
            result.out.rfind("Application could not be started", 0) == 0 ||
            result.err.find("Can't recognize") != std::string::npos ||
-           result.err.find("Inconsistency detected by ld.so") != std::string::npos;
+           result.err.find("Inconsistency detected by ld.so") != std::string::npos ||
+           result.err.find("the wine server failed to run") != std::string::npos;
 }
 
 }  // namespace
