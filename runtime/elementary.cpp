@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -251,7 +252,174 @@ constexpr double atan_series[] = {
 };
 constexpr std::uint64_t atan_large = 0x4410000000000000;  // the bits of 2^66: above it atan x = pi/2
 
+// ---- Power -----------------------------------------------------------------
+
+// A number as the unevaluated sum hi + lo, lo below half a unit in the last
+// place of hi: about 106 significant bits.
+struct Wide {
+    double hi;
+    double lo;
+};
+
+// |a| >= |b| or a = 0.
+constexpr Wide quick_sum(double a, double b) {
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+constexpr Wide exact_sum(double a, double b) {
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+constexpr Wide exact_product(double a, double b) {
+    const double p = a * b;
+    const double ca = 134217729.0 * a, cb = 134217729.0 * b;
+    const double ah = ca - (ca - a), bh = cb - (cb - b);
+    const double al = a - ah, bl = b - bh;
+    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+}
+
+constexpr Wide add(Wide a, Wide b) {
+    const Wide s = exact_sum(a.hi, b.hi);
+    const Wide t = exact_sum(a.lo, b.lo);
+    const Wide u = quick_sum(s.hi, s.lo + t.hi);
+    return quick_sum(u.hi, u.lo + t.lo);
+}
+
+constexpr Wide mul(Wide a, Wide b) {
+    const Wide p = exact_product(a.hi, b.hi);
+    return quick_sum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
+}
+
+constexpr Wide negated(Wide a) { return {-a.hi, -a.lo}; }
+
+// a / b, corrected twice by the remainder.
+constexpr Wide wide_quotient(Wide a, Wide b) {
+    const double q1 = a.hi / b.hi;
+    Wide r = add(a, negated(mul({q1, 0.0}, b)));
+    const double q2 = r.hi / b.hi;
+    r = add(r, negated(mul({q2, 0.0}, b)));
+    return add(quick_sum(q1, q2), {r.hi / b.hi, 0.0});
+}
+
+// Series whose coefficients are exact fractions, rounded from the fractions
+// in wide arithmetic when the program is compiled.
+template <std::size_t N>
+struct WideSeries {
+    Wide c[N];
+};
+
+// 2/(2n+1), n = 0..21: log m = s (2 + 2/3 s^2 + 2/5 s^4 + ...), s = (m-1)/(m+1),
+// whose terms fall below 2^-110 of the first for |s| < 0.172.
+constexpr WideSeries<22> wide_log_series = [] {
+    WideSeries<22> series{};
+    for (int n = 0; n < 22; ++n) series.c[n] = wide_quotient(Wide{2.0, 0.0}, Wide{2.0 * n + 1.0, 0.0});
+    return series;
+}();
+
+// 1/n!, n = 1..11: expm1 r = r (1 + r/2! + r^2/3! + ...) for |r| < 2^-9.
+constexpr WideSeries<11> wide_exp_series = [] {
+    WideSeries<11> series{};
+    Wide term{1.0, 0.0};
+    for (int n = 1; n <= 11; ++n) {
+        term = wide_quotient(term, Wide{static_cast<double>(n), 0.0});
+        series.c[n - 1] = term;
+    }
+    return series;
+}();
+
+constexpr Wide wide_ln2{0x1.62e42fefa39efp-1, 0x1.abc9e3b39803fp-56};
+constexpr double inverse_ln2 = 0x1.71547652b82fep+0;
+
+template <std::size_t N>
+Wide wide_horner(Wide z, const WideSeries<N>& s) {
+    Wide r = s.c[N - 1];
+    for (std::size_t i = N - 1; i > 0; --i) r = add(s.c[i - 1], mul(z, r));
+    return r;
+}
+
+// log x for a positive finite x, within about 2^-100 of its value.
+Wide wide_log(double x) {
+    int k = 0;
+    std::uint64_t b = bits_of(x);
+    if (biased_exponent(b) == 0) {
+        x = x * 0x1p54;
+        b = bits_of(x);
+        k = -54;
+    }
+    k += biased_exponent(b) - exponent_bias;
+    double m = of_bits((b & fraction_bits) | (static_cast<std::uint64_t>(exponent_bias) << 52));
+    if (m > sqrt2) {
+        m = m * 0.5;
+        k += 1;
+    }
+    const double f = m - 1.0;  // exact
+    const Wide s = wide_quotient({f, 0.0}, exact_sum(2.0, f));
+    const Wide log_m = mul(s, wide_horner(mul(s, s), wide_log_series));
+    return add(mul({static_cast<double>(k), 0.0}, wide_ln2), log_m);
+}
+
+// w 2^k below the least normal double, rounded once to the subnormals'
+// spacing 2^-1074: scaled by 2^200, it is rounded to the spacing 2^-874 by
+// adding and taking away 2^-822, whose last place is worth that, and the
+// rest of w decides a value that lay near half way.
+double subnormal(Wide w, int k) {
+    constexpr double grid = 0x1p-874, shift = 0x1p-822;
+    const double scale = power_of_two(k + 200);
+    const double h = w.hi * scale, l = w.lo * scale;
+    double r = (h + shift) - shift;
+    const double rest = (h - r) + l;
+    if (rest > 0.5 * grid) r += grid;
+    if (rest < -0.5 * grid) r -= grid;
+    return r * 0x1p-200;
+}
+
+// exp t for |t| below 746, rounded to a double once.
+double wide_exp(Wide t) {
+    const double kf = std::nearbyint(t.hi * inverse_ln2);
+    const int k = static_cast<int>(kf);
+    const Wide r = add(t, negated(mul({kf, 0.0}, wide_ln2)));  // |r| <= 0.35
+    const Wide a{r.hi * 0x1p-8, r.lo * 0x1p-8};
+    // expm1 a, then expm1 2a = expm1 a (2 + expm1 a), eight times.
+    Wide e = mul(a, wide_horner(a, wide_exp_series));
+    for (int i = 0; i < 8; ++i) e = mul(e, add({2.0, 0.0}, e));
+    const Wide w = add({1.0, 0.0}, e);
+    if (k < -1022 || (k == -1022 && w.hi < 1.0)) return subnormal(w, k);
+    if (k > 1023) return w.hi * 0x1p1023 * power_of_two(k - 1023);
+    return w.hi * power_of_two(k);
+}
+
+bool is_integer(double y) { return std::trunc(y) == y; }
+bool is_odd_integer(double y) { return std::fabs(y) < 0x1p53 && is_integer(y) && !is_integer(y * 0.5); }
+
 }  // namespace
+
+double pow(double x, double y) {
+    if (y == 0.0 || x == 1.0) return 1.0;
+    if (is_nan(bits_of(x)) || is_nan(bits_of(y))) return x + y;
+    if (y == 2.0) return x * x;
+    const double ax = std::fabs(x);
+    if (std::isinf(y)) {
+        if (ax == 1.0) return 1.0;
+        return (ax < 1.0) == (y > 0.0) ? 0.0 : infinity;
+    }
+    const bool odd = is_odd_integer(y);
+    if (ax == 0.0 || std::isinf(x)) {
+        // 0^y and infinity^y: a zero or an infinity, with x's sign for an odd y.
+        const double magnitude = (ax == 0.0) == (y < 0.0) ? infinity : 0.0;
+        return odd ? std::copysign(magnitude, x) : magnitude;
+    }
+    if (x < 0.0 && !is_integer(y)) return quiet_nan;
+    if (ax == 1.0) return odd ? x : 1.0;
+    const double sign = x < 0.0 && odd ? -1.0 : 1.0;
+    const Wide l = wide_log(ax);
+    const double estimate = y * l.hi;
+    if (estimate > 710.0) return sign * infinity;
+    if (estimate < -746.0) return sign * 0.0;
+    return sign * wide_exp(mul({y, 0.0}, l));
+}
 
 double log(double x) {
     std::uint64_t b = bits_of(x);

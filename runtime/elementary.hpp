@@ -1,6 +1,6 @@
 #pragma once
-// The run-time's own natural logarithm, sine, cosine, tangent and arc
-// tangent. They are written in plain double arithmetic, each operation
+// The run-time's own natural logarithm, sine, cosine, tangent, arc tangent
+// and power. They are written in plain double arithmetic, each operation
 // rounded to double on its own, and integers: every platform gives the same
 // bits for the same argument, which no platform's math library promises.
 // The logarithm, sine, cosine and arc tangent are within one unit in the
@@ -18,5 +18,11 @@ double sin(double x);
 double cos(double x);
 double tan(double x);
 double atan(double x);
+
+// x^y with the C library's results at zeros, infinities, NaNs and negative
+// x; elsewhere from a logarithm and an exponential of about 100 bits, so
+// rounded correctly but in rare cases (and a subnormal result perhaps
+// twice). y = 2 is x x.
+double pow(double x, double y);
 
 }  // namespace rt::elementary

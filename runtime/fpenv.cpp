@@ -77,7 +77,6 @@ bool division_is_sound() {
 }
 
 double library_exp(double x, double) { return std::exp(x); }
-double library_pow(double x, double y) { return std::pow(x, y); }
 
 // A trap raised while masked (it did not interrupt its operation) is handled
 // now, as the trap of an ordinary operation.
@@ -100,6 +99,7 @@ double run_intrinsic(std::int32_t number, std::string_view name, double (*librar
 MathError classify_exp_of(double x, double, double result) { return classify_exp(x, result); }
 
 // The run-time's own functions, in the shape of the library's.
+double own_pow(double x, double y) { return elementary::pow(x, y); }
 double own_log(double x, double) { return elementary::log(x); }
 double own_sqrt(double x, double) { return std::sqrt(x); }
 double own_sin(double x, double) { return elementary::sin(x); }
@@ -183,9 +183,9 @@ double rt_exp(double x) {
 double rt_pow(double x, double y) {
     if (square_is_quiet(x, y)) {
         take_pending_trap();
-        return std::pow(x, y);
+        return x * x;
     }
-    return run_intrinsic(intrinsic_pow, "pow", library_pow, x, y, classify_pow);
+    return run_intrinsic(intrinsic_pow, "pow", own_pow, x, y, classify_pow);
 }
 
 double rt_log(double x) { return run_intrinsic(intrinsic_log, "log", own_log, x, 0.0, classify_log_of); }

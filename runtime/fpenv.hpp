@@ -13,9 +13,10 @@ namespace rt {
 // start-up, before the main program.
 void setup_floating_point();
 
-// The exponential and the real power x ** y. An error of the result ends the
-// program with a report naming the function, except underflow and partial
-// loss of significance, which let the library's result stand.
+// The exponential (the C library's) and the real power x ** y (the
+// run-time's own, elementary.hpp: the same bits on every platform). An error
+// of the result ends the program with a report naming the function, except
+// underflow and partial loss of significance, which let the result stand.
 double rt_exp(double x);
 double rt_pow(double x, double y);
 

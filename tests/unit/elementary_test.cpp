@@ -1,6 +1,7 @@
-// The run-time's own logarithm, sine, cosine, tangent and arc tangent: the
-// same bits on every platform, and within a unit in the last place of the
-// exact values (the tangent within one and a half).
+// The run-time's own logarithm, sine, cosine, tangent, arc tangent and
+// power: the same bits on every platform, and within a unit in the last
+// place of the exact values (the tangent within one and a half, the power
+// rounded correctly).
 #include "runtime/elementary.hpp"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,27 @@ TEST(Elementary, GiveTheSameBitsOnEveryPlatform) {
     }
 }
 
+// x^y, each the double nearest the exact value (to 80 digits): subnormal
+// results, a negative base, exponents that take x near 1 far.
+struct PowerBits {
+    double x, y, pow;
+};
+const PowerBits power_table[] = {
+    {0x1.88c4efb55e75ap-26, 0x1.423a897e9fd1ep+5, 0x0.c625650bf7447p-1022},
+    {0x1.00f6196aff83ap+31, -0x1.07feba9594f59p+5, 0x0.72a06f6a70abbp-1022},
+    {-0x1.8p+1, 0x1.5p+5, 0x1.7b9f95b8dc87dp+66},
+    {0x1.5bf0a8b145769p+1, 0x1.62p+9, 0x1.586f6bf260c0dp+1021},
+    {0x1.0000000000001p+0, 0x1p+60, 0x1.41c7a8814be19p+369},
+    {0x1.4p+3, -0x1.34p+8, 0x0.730d67819e8d2p-1022},
+    {0x1.921fb54442d18p+1, 0x1.8p-1, 0x1.2e0ba61625c5dp+1},
+    {0x1.fffffffffffffp-1, -0x1p+62, 0x1.9476504ba85f9p+738},
+};
+
+TEST(Elementary, PowerGivesTheSameBitsOnEveryPlatform) {
+    for (const PowerBits& b : power_table)
+        EXPECT_TRUE(same_bits(el::pow(b.x, b.y), b.pow)) << std::hexfloat << b.x << "^" << b.y << " " << el::pow(b.x, b.y);
+}
+
 TEST(Elementary, EdgesOfTheirDomainsAreIeeeValues) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(el::log(0.0), -inf);
@@ -127,6 +149,16 @@ TEST(Elementary, EdgesOfTheirDomainsAreIeeeValues) {
     // Odd functions keep the sign of zero.
     for (double (*f)(double) : {el::sin, el::tan, el::atan}) EXPECT_TRUE(same_bits(f(-0.0), -0.0));
     EXPECT_EQ(el::cos(-0.0), 1.0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const PowerBits powers[] = {
+        {nan, 0.0, 1.0},    {1.0, nan, 1.0},     {-1.0, inf, 1.0},   {-1.0, 0x1p60, 1.0}, {-1.0, 3.0, -1.0},
+        {0.0, -3.0, inf},   {-0.0, -3.0, -inf},  {-0.0, 3.0, -0.0},  {-0.0, 0.5, 0.0},    {-0.0, -0.5, inf},
+        {-inf, -3.0, -0.0}, {-inf, 3.0, -inf},   {-inf, 2.5, inf},   {inf, -0.5, 0.0},    {0.5, inf, 0.0},
+        {0.5, -inf, inf},   {2.0, -inf, 0.0},    {-2.0, 0.5, nan},   {nan, 1.0, nan},     {2.0, 2000.0, inf},
+        {-2.0, 2001.0, -inf}, {2.0, -2000.0, 0.0}, {1e300, 2.0, inf}, {3.0, 2.0, 9.0},
+    };
+    for (const PowerBits& b : powers)
+        EXPECT_TRUE(same_bits(el::pow(b.x, b.y), b.pow)) << b.x << "^" << b.y << " " << el::pow(b.x, b.y);
 }
 
 // Against the C library's extended precision, where that is within a unit
@@ -168,6 +200,27 @@ TEST(Elementary, WithinAUnitInTheLastPlaceOfTheExtendedPrecisionValue) {
         }
         EXPECT_LE(worst, fn.bound) << fn.name << std::hexfloat << " at " << at;
     }
+}
+
+// Rounded correctly: within half a unit of the extended power, whose own
+// error is a thousandth of a unit of a double.
+TEST(Elementary, PowerIsTheNearestDoubleToTheExtendedPrecisionValue) {
+    std::mt19937_64 random(36);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    double worst = 0, at_x = 0, at_y = 0;
+    for (int i = 0; i < 300000; ++i) {
+        // Results over the whole range, subnormals among them.
+        const double x = std::exp2(uniform(random) * (i % 3 == 0 ? 1000.0 : 8.0));
+        const double y = uniform(random) * (i % 3 == 0 ? 1.1 : 120.0);
+        const long double exact = std::pow(static_cast<long double>(x), static_cast<long double>(y));
+        if (!std::isfinite(static_cast<double>(exact))) continue;
+        int scale;
+        std::frexp(static_cast<double>(exact), &scale);
+        const long double unit = std::ldexp(1.0L, std::max(scale, -1021) - 53);
+        const double error = static_cast<double>(std::fabs(el::pow(x, y) - exact) / unit);
+        if (error > worst) worst = error, at_x = x, at_y = y;
+    }
+    EXPECT_LE(worst, 0.501) << std::hexfloat << at_x << "^" << at_y;
 }
 #endif
 

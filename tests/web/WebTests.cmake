@@ -31,7 +31,7 @@ set_tests_properties(web.page_in_a_browser PROPERTIES TIMEOUT 300 ENVIRONMENT RA
 add_executable(raizes-math-log ${CMAKE_SOURCE_DIR}/principal/main.cpp ${CMAKE_CURRENT_SOURCE_DIR}/web/math_log.cpp)
 target_link_libraries(raizes-math-log PRIVATE raizes_principal)
 get_target_property(web_program_options raizes LINK_OPTIONS)
-target_link_options(raizes-math-log PRIVATE ${web_program_options} -Wl,--wrap=exp -Wl,--wrap=pow
+target_link_options(raizes-math-log PRIVATE ${web_program_options} -Wl,--wrap=exp -Wl,--wrap=_ZN2rt10elementary3powEdd
   -Wl,--wrap=_ZN2rt10elementary3logEd -Wl,--wrap=_ZN2rt7rt_sqrtEd -Wl,--wrap=_ZN2rt10elementary3sinEd
   -Wl,--wrap=_ZN2rt10elementary3cosEd -Wl,--wrap=_ZN2rt10elementary3tanEd -Wl,--wrap=_ZN2rt10elementary4atanEd)
 add_dependencies(host_e2e raizes-math-log)

@@ -1,7 +1,7 @@
 // The web program with its mathematical functions recorded: every call's
 // arguments and result, as four doubles (the function's number, x, y, the
 // result), appended when the program ends to the file named by
-// RAIZES_MATH_LOG. The numbers: 1 exp and 2 pow of the C library, 3 log,
+// RAIZES_MATH_LOG. The numbers: 1 exp of the C library, 2 pow, 3 log,
 // 5 sin, 6 cos, 7 tan and 8 atan of the run-time's own (runtime/
 // elementary.hpp), 4 the run-time's square root. The build links it with
 // --wrap for each (tests/web/WebTests.cmake).
@@ -34,9 +34,9 @@ RAIZES_RECORDED(6, _ZN2rt10elementary3cosEd)
 RAIZES_RECORDED(7, _ZN2rt10elementary3tanEd)
 RAIZES_RECORDED(8, _ZN2rt10elementary4atanEd)
 
-extern "C" double __real_pow(double x, double y);
-extern "C" double __wrap_pow(double x, double y) {
-    const double result = __real_pow(x, y);
+extern "C" double __real__ZN2rt10elementary3powEdd(double x, double y);
+extern "C" double __wrap__ZN2rt10elementary3powEdd(double x, double y) {
+    const double result = __real__ZN2rt10elementary3powEdd(x, y);
     raizes_math_log_record(2, x, y, result);
     return result;
 }
