@@ -2,9 +2,9 @@
 // fresh headless Chromium, a dialogue typed into its console, and for each
 // run one line of JSON: how the program waited (JSPI, or Asyncify where the
 // page is made to find no JSPI), the time from the last answer to the
-// command that opens the viewer, the longest pause of the page before that
-// command (a timer that should tick every 10 ms), the pause in which the
-// viewer opened, the report's size, and the peak memory of the page's
+// command that opens the viewer, the longest pause of the page between the
+// two, while the run writes (a timer that should tick every 10 ms), the
+// pause in which the viewer opened, the report's size, and the peak memory of the page's
 // processes (the largest resident size of a renderer). A run of sixteen
 // lines, its report shown in the viewer, gives the page's fixed cost.
 //
@@ -75,7 +75,8 @@ async function measured(browser, answers, withoutJspi) {
   const figures = await page.evaluate(() => {
     clearInterval(window.ticker);
     const state = window.raizesPage.state;
-    const during = window.gaps.filter(([, end]) => end <= state.commandAt).map(([start, end]) => end - start);
+    const during = window.gaps.filter(([, end]) => end > state.answeredAt && end <= state.commandAt)
+                              .map(([start, end]) => end - start);
     const opening = window.gaps.filter(([start, end]) => end > state.commandAt && start <= state.commandAt + 5000)
                                .map(([start, end]) => end - start);
     const report = Array.from(window.raizesPage.folder.files.values())[0];

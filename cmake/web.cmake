@@ -6,11 +6,11 @@
 # raizes.js starts the program under node (`node raizes.js`, or the start-up
 # script `raizes` beside it) with node's file system, standard handles and
 # processes; in a page the page hands it its own console, folder and viewer
-# (web/). The program's console reads, its wait for the viewer and its
-# writes now and then (so that the page stays responsive during a long run)
-# wait for the page: raizes.js waits by JSPI, in the browsers that have it;
-# raizes-asyncify.js, the same program built again apart (asyncify/), waits
-# by Asyncify, in the others, at a cost in speed.
+# (web/). The program's console reads, its wait for the viewer and, now and
+# then during a long run, the page's turn after a write statement (so that
+# the page stays responsive) wait for the page: raizes.js waits by JSPI, in
+# the browsers that have it; raizes-asyncify.js, the same program built
+# again apart (asyncify/), waits by Asyncify, in the others.
 
 set(web_host ${CMAKE_SOURCE_DIR}/platform/web)
 set(web_page ${CMAKE_SOURCE_DIR}/web)
@@ -25,7 +25,27 @@ set(web_host_files ${web_host}/host.js ${web_host}/suspend_jspi.js ${web_host}/s
     ${web_host}/jspi.js ${web_host}/node_host.js ${web_host}/node_main.js)
 
 if(RAIZES_WEB_ASYNCIFY)
-  target_link_options(raizes PRIVATE
+  # Asyncify instruments every function that may be on the stack while the
+  # program waits, and takes any that makes an indirect call (each call
+  # that an exception may cross is one) for such a function. The program
+  # waits only in a console read, in the wait for the viewer and at the
+  # page's turn when a write statement begins: the end of a write statement
+  # (where the writer's work is), the numbers' editing, the arithmetic and
+  # the error report are never on the stack then, and are left as they
+  # are, which is most of the time of a long run. Names as the WebAssembly
+  # names them after the link's inlining, '*' for any text; a name that
+  # matches nothing is a warning of the link.
+  set(web_never_waits
+    "io::end_write(*)" "io::to_decimal(*)" "io::put_real_field(*)"
+    "io::write_integer_item(*)" "io::write_real8_item(*)" "io::write_character_item(*)"
+    "io::Record::*" "io::QueuedItems::*" "io::format_entries::*"
+    "io::(anonymous namespace)::Walk::*" "io::(anonymous namespace)::real_text(*)"
+    "rt::*" "plat::call_with_fp_traps_held(*)"
+    "subrotinas::f(*)" "subrotinas::g(*)" "subrotinas::aplica(*)"
+    "operator new(*)" "std::__2::vector*" "std::__2::basic_string*")
+  list(JOIN web_never_waits "\n" web_never_waits)
+  file(WRITE ${CMAKE_BINARY_DIR}/never_waits.txt "${web_never_waits}\n")
+  set(web_asyncify_options
     ${web_module_options}
     -sENVIRONMENT=web
     -sEXPORT_NAME=RaizesAsyncify
@@ -33,9 +53,19 @@ if(RAIZES_WEB_ASYNCIFY)
     --js-library=${web_host}/suspend_asyncify.js
     -sFILESYSTEM=0
     -sASYNCIFY=1
-    "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_write','raizes_host_wait']"
-    -sASYNCIFY_STACK_SIZE=65536)
+    "-sASYNCIFY_IMPORTS=['raizes_host_read','raizes_host_turn','raizes_host_wait']"
+    -sASYNCIFY_STACK_SIZE=65536
+    -sASYNCIFY_REMOVE=@${CMAKE_BINARY_DIR}/never_waits.txt)
+  target_link_options(raizes PRIVATE ${web_asyncify_options})
   set_property(TARGET raizes APPEND PROPERTY LINK_DEPENDS ${web_host_files})
+  # The same program with Asyncify's own checks, for the browser test: a
+  # function left out above that is on the stack while the program waits
+  # stops the run.
+  add_executable(raizes-checked ${CMAKE_SOURCE_DIR}/principal/main.cpp)
+  target_link_libraries(raizes-checked PRIVATE raizes_principal)
+  add_dependencies(raizes-checked raizes_os_headers)
+  target_link_options(raizes-checked PRIVATE ${web_asyncify_options} -sASSERTIONS=1)
+  set_property(TARGET raizes-checked APPEND PROPERTY LINK_DEPENDS ${web_host_files})
   set_target_properties(raizes-plot raizes_plot_core PROPERTIES EXCLUDE_FROM_ALL ON)
   return()
 endif()
@@ -78,7 +108,7 @@ ExternalProject_Add(raizes_asyncify
              -DRAIZES_WEB_ASYNCIFY=ON -DRAIZES_TESTS=OFF -DRAIZES_BENCH=OFF
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${web_asyncify}/raizes.js)
+  BUILD_BYPRODUCTS ${web_asyncify}/raizes.js ${web_asyncify}/raizes-checked.js)
 
 # `raizes` runs the program under node with the command line it is given
 # (RAIZES_WEB_PROGRAM names another build of it, for the tests).

@@ -43,4 +43,10 @@ void discard_typed_ahead(int handle);
 
 [[noreturn]] void exit_process(int status);
 
+// A point between statements where a long run lets the host that runs it
+// have its turn (a page answers its user there), when the program wrote
+// since the last one. Nothing of the run-time's work is half-way. Where the
+// system shares the processor by itself, nothing happens.
+void host_turn() noexcept;
+
 }  // namespace plat

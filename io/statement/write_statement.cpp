@@ -16,6 +16,7 @@
 #include "io/listio/list_output.hpp"
 #include "io/units/keywords.hpp"
 #include "io/units/unit_table.hpp"
+#include "platform/console.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/termination.hpp"
 
@@ -118,10 +119,26 @@ QueuedItems* queue_of(QueuedStatement* statement) {
     return statement && !statement->begin_error ? &statement->items : nullptr;
 }
 
+// The statement's work once its items are queued: 0, the error it returns,
+// or the error report that ends the run. Nothing here needs undoing on the
+// way out, so its calls stay plain calls where exceptions cost.
+int finish_write(QueuedStatement* statement) {
+    if (!statement) return rt::msg::statements_nested_too_deeply;
+    if (statement->begin_error) return statement->begin_error;
+    Unit* unit = lookup_unit(statement->unit, Direction::output);
+    const Status status = write_statement(unit, *statement);
+    if (!status.failed()) return 0;
+    if (statement->return_errors) return status.message_number;
+    rt::raise_error(status.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");
+}
+
 }  // namespace
 
 int begin_write(int unit, const char* format, int format_length, const char* advance, int advance_length,
                 int flags) {
+    // The one point of a write where the host may have its turn: between
+    // statements, with nothing of the writer on the stack.
+    plat::host_turn();
     const bool return_errors = (flags & return_errors_flag) != 0;
     ++g_statements.depth;
     g_statements.open = nullptr;
@@ -164,22 +181,11 @@ int write_character_item(const char* text, int length) {
 }
 
 int end_write() {
-    QueuedStatement* statement = current();
     if (g_statements.depth == 0) return 0;
-    struct Pop {
-        ~Pop() {
-            --g_statements.depth;
-            g_statements.open = queue_of(current());
-        }
-    } pop;
-    if (!statement) return rt::msg::statements_nested_too_deeply;
-    if (statement->begin_error) return statement->begin_error;
-
-    Unit* unit = lookup_unit(statement->unit, Direction::output);
-    const Status status = write_statement(unit, *statement);
-    if (!status.failed()) return 0;
-    if (statement->return_errors) return status.message_number;
-    rt::raise_error(status.message_number, rt::Kind::write, unit ? std::string_view(unit->connection.name) : "CON");
+    const int result = finish_write(current());
+    --g_statements.depth;
+    g_statements.open = queue_of(current());
+    return result;
 }
 
 }  // namespace io

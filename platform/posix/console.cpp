@@ -93,4 +93,6 @@ void discard_typed_ahead(int handle) {
 
 void exit_process(int status) { ::_exit(status); }
 
+void host_turn() noexcept {}
+
 }  // namespace plat

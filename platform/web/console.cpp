@@ -16,6 +16,9 @@ struct Arguments {
 
 Arguments g_arguments;
 
+// Whether the program wrote since the host's last turn.
+bool g_wrote = false;
+
 int chunk(std::size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>(size); }
 
 WriteFailure write_failure(int error) {
@@ -42,6 +45,7 @@ long read_some(int handle, char* buffer, std::size_t size) {
 WriteFailure write_all(int handle, const char* bytes, std::size_t size, std::size_t* written) {
     std::size_t taken = 0;
     if (written != nullptr) *written = 0;
+    g_wrote = true;
     while (size > 0) {
         const int n = raizes_host_write(handle, bytes, chunk(size));
         if (n < 0) return write_failure(-n);
@@ -76,5 +80,14 @@ void prepare_process() {}
 void discard_typed_ahead(int handle) { raizes_host_discard_typed_ahead(handle); }
 
 void exit_process(int status) { raizes_host_exit(status); }
+
+// A write never waits for the host, for the writer is half-way through its
+// work then: the host has its turn here, between statements when the
+// program wrote, and takes one at most as often as it wants.
+void host_turn() noexcept {
+    if (!g_wrote) return;
+    g_wrote = false;
+    raizes_host_turn();
+}
 
 }  // namespace plat

@@ -54,10 +54,13 @@ struct HostStat {
 }  // namespace plat::web
 
 extern "C" {
-// Console and standard handles. The read may wait for the user, in the page.
+// Console and standard handles. The read may wait for the user, in the page;
+// a write never waits, and the turn lets the page have its turn now and
+// then during a long run.
 int raizes_host_is_console(int handle);
 int raizes_host_read(int handle, char* buffer, int size);
 int raizes_host_write(int handle, const char* bytes, int size);
+int raizes_host_turn();
 void raizes_host_close(int handle);
 void raizes_host_discard_typed_ahead(int handle);
 [[noreturn]] void raizes_host_exit(int status);

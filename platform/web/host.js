@@ -1,6 +1,6 @@
 // The calls of platform/web/host.hpp. Each goes to the host object that the
 // start-up put in Module.raizesHost: node_host.js under node, the page's
-// own in a browser. A call that must wait (the page's console and viewer,
+// own in a browser. A call that may wait (the page's console and viewer,
 // and the page's turn now and then during a long run) gets a promise from
 // the host; the program then sleeps until it settles, by the means of its
 // build: suspend_jspi.js or suspend_asyncify.js defines raizesSettled and
@@ -27,11 +27,13 @@ mergeInto(LibraryManager.library, {
   },
 
   // The bytes are the program's memory itself, not a copy: the host takes
-  // them before it returns.
-  raizes_host_write__deps: ['$raizesSettled'],
+  // them before it returns, and never makes the program wait.
   raizes_host_write: function(handle, bytes, size) {
-    return raizesSettled(function() { return Module['raizesHost'].write(handle, HEAPU8.subarray(bytes, bytes + size)); }, -5);
+    return Module['raizesHost'].write(handle, HEAPU8.subarray(bytes, bytes + size));
   },
+
+  raizes_host_turn__deps: ['$raizesSettled'],
+  raizes_host_turn: function() { return raizesSettled(function() { return Module['raizesHost'].turn(); }, 0); },
 
   raizes_host_close: function(handle) { Module['raizesHost'].close(handle); },
 

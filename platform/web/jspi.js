@@ -6,7 +6,7 @@ if (typeof WebAssembly === 'object' && typeof WebAssembly.Suspending === 'functi
     typeof WebAssembly.promising === 'function' && !ENVIRONMENT_IS_NODE) {
   Module['instantiateWasm'] = function(imports, receiveInstance) {
     var env = imports['env'];
-    ['raizes_host_read', 'raizes_host_write', 'raizes_host_wait', 'raizes_host_exit'].forEach(function(name) {
+    ['raizes_host_read', 'raizes_host_turn', 'raizes_host_wait', 'raizes_host_exit'].forEach(function(name) {
       env[name] = new WebAssembly.Suspending(env[name]);
     });
     WebAssembly.instantiate(getBinary(wasmBinaryFile), imports).then(function(result) {

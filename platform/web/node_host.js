@@ -103,6 +103,8 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
         return n < 0 ? n : deliver(buffer.subarray(0, n));
       },
       write: function(fd, bytes) { return transfer(fs.writeSync, fd, bytes, bytes.length); },
+      // Node's own work waits for the program's end: no turn is taken.
+      turn: function() { return 0; },
       close: function(fd) {
         positions.delete(fd);
         try { fs.closeSync(fd); } catch (e) {}

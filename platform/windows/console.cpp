@@ -104,4 +104,6 @@ void discard_typed_ahead(int handle) {
 
 void exit_process(int status) { ::ExitProcess(static_cast<UINT>(status)); }
 
+void host_turn() noexcept {}
+
 }  // namespace plat

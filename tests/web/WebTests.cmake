@@ -18,7 +18,8 @@ set_tests_properties(web.node_host PROPERTIES TIMEOUT 120)
 find_program(RAIZES_CHROMIUM chromium REQUIRED)
 add_test(NAME web.page_in_a_browser
          COMMAND ${RAIZES_NODE} ${CMAKE_CURRENT_SOURCE_DIR}/web/browser_test.js ${CMAKE_BINARY_DIR}/site
-                 ${CMAKE_BINARY_DIR}/npm ${host_e2e}/raizes ${CMAKE_BINARY_DIR})
+                 ${CMAKE_BINARY_DIR}/npm ${host_e2e}/raizes ${CMAKE_BINARY_DIR}
+                 ${CMAKE_BINARY_DIR}/asyncify/raizes-checked.js)
 set_tests_properties(web.page_in_a_browser PROPERTIES TIMEOUT 300 ENVIRONMENT RAIZES_CHROMIUM=${RAIZES_CHROMIUM})
 
 # The exponential and the power of this build's C library, and the

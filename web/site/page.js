@@ -12,7 +12,7 @@
   // the tab.
   var FOLDER_LIMIT = 768 * 1024 * 1024;
   // The program lets the page have its turn this often during a long run.
-  var SLICE_MS = 40;
+  var SLICE_MS = 25;
 
   // Windows-1252, the program's character set, both ways.
   var decoder = new TextDecoder('windows-1252');
@@ -27,6 +27,74 @@
     for (var c of text) bytes.push(encoding.has(c) ? encoding.get(c) : 0x3F);
     return bytes;
   };
+
+  // ----------------------------------------------------------------------
+  // Where a file's lines end: the offsets of its line feeds, kept as the
+  // file is written, so that the viewer opens a long report at once and a
+  // run's progress counts its lines. `ends` holds every line feed of the
+  // file's first `through` bytes; a write or a cut before that forgets what
+  // follows it.
+  function LineIndex() {
+    this.ends = new Uint32Array(1024);
+    this.count = 0;
+    this.through = 0;
+  }
+  LineIndex.prototype.forget = function(from) {
+    if (from >= this.through) return;
+    var low = 0, high = this.count;
+    while (low < high) {
+      var middle = (low + high) >>> 1;
+      if (this.ends[middle] < from) low = middle + 1;
+      else high = middle;
+    }
+    this.count = low;
+    this.through = from;
+  };
+  // Takes in the line feeds of the file's bytes from `through` to `to`.
+  LineIndex.prototype.cover = function(file, to) {
+    if (to > this.through) this.take(file.bytes.slice(this.through, to), this.through);
+  };
+  // Takes in the line feeds of `bytes`, which the file holds from `from`
+  // where the index ends. They are the bytes just written, as the program
+  // gave them (a view of the folder's growing buffer is slower to search),
+  // looked at four at a time: a word has a byte 0A where the word XOR
+  // 0A0A0A0A has a zero byte, and x has one where (x - 01010101) & ~x has
+  // a high bit (the first such byte is the zero, and only it is tested).
+  LineIndex.prototype.take = function(bytes, from) {
+    var n = bytes.length;
+    var head = Math.min(n, (4 - (bytes.byteOffset & 3)) & 3);
+    var count = (n - head) >> 2;
+    var tail = head + 4 * count;
+    // At most one line feed a byte: room for them all first, and the
+    // loops keep the array and its count at hand.
+    this.room(this.count + n);
+    var ends = this.ends, k = this.count, j;
+    for (j = 0; j < head; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+    if (count > 0) {
+      var words = new Int32Array(bytes.buffer, bytes.byteOffset + head, count);
+      for (var w = 0; w < count; ++w) {
+        var x = words[w] ^ 0x0A0A0A0A;
+        if (((x - 0x01010101) & ~x & 0x80808080) === 0) continue;
+        for (j = head + 4 * w; j < head + 4 * w + 4; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+      }
+    }
+    for (j = tail; j < n; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+    this.count = k;
+    this.through = from + n;
+  };
+  LineIndex.prototype.room = function(size) {
+    if (size <= this.ends.length) return;
+    var grown = new Uint32Array(Math.max(size, 2 * this.ends.length));
+    grown.set(this.ends.subarray(0, this.count));
+    this.ends = grown;
+  };
+  // The lines of a file of `size` bytes whose index covers it: a last line
+  // without its line feed is a line too, and an empty file has one.
+  LineIndex.prototype.lines = function(bytes, size) {
+    return this.count + 1 - (size > 0 && bytes[size - 1] === 10 ? 1 : 0);
+  };
+  // Where line `k` (from 0) starts.
+  LineIndex.prototype.start = function(k) { return k === 0 ? 0 : this.ends[k - 1] + 1; };
 
   // ----------------------------------------------------------------------
   // The folder: files by name, for the whole visit of the page. A file's
@@ -87,7 +155,7 @@
       if (!file && !createNew) return -ENOENT;
       if (!file) {
         file = { name: name, bytes: this.newBytes(0), size: 0, index: this.nextIndex++, written: 0, handles: 0,
-                 removed: false };
+                 removed: false, lines: new LineIndex() };
         this.files.set(name, file);
       }
     }
@@ -128,6 +196,9 @@
     if (h.position > file.size) file.bytes.fill(0, file.size, h.position);
     file.bytes.set(n === bytes.length ? bytes : bytes.subarray(0, n), h.position);
     if (end > file.size) this.resize(file, end);
+    file.lines.forget(h.position);
+    if (file.lines.through === h.position) file.lines.take(n === bytes.length ? bytes : bytes.subarray(0, n), h.position);
+    else file.lines.cover(file, end);
     h.position = end;
     file.written = Date.now();
     return n;
@@ -155,6 +226,7 @@
     if (offset > file.size && offset - file.size > this.limit - this.used) return -ENOSPC;
     if (!this.grow(file, offset)) return -ENOSPC;
     if (offset > file.size) file.bytes.fill(0, file.size, offset);
+    file.lines.forget(offset);
     this.resize(file, offset);
     return 0;
   };
@@ -177,13 +249,11 @@
   Folder.prototype.reports = function() {
     return Array.from(this.files.values()).filter(function(f) { return /\.txt$/i.test(f.name); });
   };
-  // How many line ends the file has from `from` to `to`.
-  Folder.prototype.lineEnds = function(file, from, to) { return lineEndsIn(file.bytes, from, to); };
-  function lineEndsIn(bytes, from, to) {
-    var count = 0;
-    for (var at = bytes.indexOf(10, from); at >= 0 && at < to; at = bytes.indexOf(10, at + 1)) ++count;
-    return count;
-  }
+  // The file's line index, covering all of it.
+  Folder.prototype.linesOf = function(file) {
+    file.lines.cover(file, file.size);
+    return file.lines;
+  };
 
   // ----------------------------------------------------------------------
   // The console: a terminal that delivers one typed line per read with its
@@ -374,17 +444,6 @@
       (event.shiftKey ? reachable[reachable.length - 1] : reachable[0]).focus();
     });
   }
-  // The offsets where lines start: a long report is shown a page at a time.
-  Viewer.prototype.lineStarts = function(bytes) {
-    // Counted first, then kept in a typed array: a million-line report
-    // would otherwise hold a million boxed numbers.
-    var count = 1, i;
-    for (i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) count += 1;
-    var starts = new Uint32Array(count);
-    count = 1;
-    for (i = bytes.indexOf(10); i >= 0 && i + 1 < bytes.length; i = bytes.indexOf(10, i + 1)) starts[count++] = i + 1;
-    return starts;
-  };
   Viewer.prototype.open = function(name, file) {
     this.name = name;
     this.file = file;
@@ -393,10 +452,8 @@
     document.getElementById('viewer-title').textContent = name + ' - Notepad';
     document.getElementById('viewer-download').disabled = !file;
     if (file) {
-      this.starts = this.lineStarts(folder.bytesOf(file));
       this.page(0);
     } else {
-      this.starts = [0];
       this.text.textContent = 'Cannot find the file ' + name + '.';
       document.getElementById('viewer-pages').hidden = true;
     }
@@ -405,18 +462,21 @@
     var self = this;
     return new Promise(function(resolve) { self.closed = resolve; });
   };
+  // A long report is shown a page of lines at a time.
   Viewer.prototype.page = function(at) {
-    var pages = Math.ceil(this.starts.length / LINES_PER_PAGE);
-    this.at = Math.max(0, Math.min(at, pages - 1));
     var bytes = folder.bytesOf(this.file);
+    var index = folder.linesOf(this.file);
+    var lines = index.lines(bytes, bytes.length);
+    var pages = Math.ceil(lines / LINES_PER_PAGE);
+    this.at = Math.max(0, Math.min(at, pages - 1));
     var first = this.at * LINES_PER_PAGE;
     var last = first + LINES_PER_PAGE;
-    var end = last < this.starts.length ? this.starts[last] : bytes.length;
-    this.text.textContent = decode(bytes.subarray(this.starts[first], end)).replace(/\r\n/g, '\n');
+    var end = last < lines ? index.start(last) : bytes.length;
+    this.text.textContent = decode(bytes.subarray(index.start(first), end)).replace(/\r\n/g, '\n');
     this.text.scrollTop = 0;
     document.getElementById('viewer-pages').hidden = pages <= 1;
     document.getElementById('viewer-position').textContent =
-      'lines ' + (first + 1) + '\u2013' + Math.min(last, this.starts.length) + ' of ' + this.starts.length;
+      'lines ' + (first + 1) + '\u2013' + Math.min(last, lines) + ' of ' + lines;
   };
   Viewer.prototype.isOpen = function() { return !this.element.classList.contains('hidden'); };
   Viewer.prototype.outside = function(inert) {
@@ -581,15 +641,21 @@
     return programs.loaded;
   }
   // The page's turn: the program goes on in a task queued behind the
-  // page's own (a message to itself, which unlike a timer is not held back
-  // by the browser when timers follow one another).
+  // page's own, by a message to itself (which unlike a timer is not held
+  // back by the browser when timers follow one another). The browser queues
+  // the timers that fell due while the program ran only once its task has
+  // ended, behind a message posted in it: so the program's message goes
+  // round twice, and the page's timers come first.
   var turns = new MessageChannel();
   var waitingTurns = [];
-  turns.port1.onmessage = function() { waitingTurns.shift()(); };
+  turns.port1.onmessage = function(event) {
+    if (event.data === 1) turns.port2.postMessage(2);
+    else waitingTurns.shift()();
+  };
   var yieldToPage = function() {
     return new Promise(function(resolve) {
       waitingTurns.push(resolve);
-      turns.port2.postMessage(null);
+      turns.port2.postMessage(1);
     });
   };
 
@@ -598,11 +664,11 @@
     this.sliceStart = performance.now();
     this.started = new Map();
     this.nextProcess = 1;
-    this.writing = null;  // the file the program wrote last, and its line ends
-    this.lines = 0;
+    this.writing = null;  // the file the program wrote last
     this.ticker = null;
   }
-  // The program runs on for a slice of time, then lets the page answer.
+  // The program runs on for a slice of time, then lets the page answer; a
+  // run that has ended meanwhile stays where it is.
   Run.prototype.pace = function(value) {
     if (performance.now() - this.sliceStart < SLICE_MS) return value;
     var self = this;
@@ -611,32 +677,22 @@
       return self.ended ? new Promise(function() {}) : value;
     });
   };
-  // The line ends of the report are counted as it is written; what the
-  // program cuts off is counted off.
   Run.prototype.write = function(handle, bytes) {
     var n = folder.write(handle, bytes);
-    var file = folder.fileOf(handle);
-    if (n <= 0 || !file) return n;
-    if (file === this.writing) {
-      this.lines += lineEndsIn(bytes, 0, n);
-    } else {
-      this.writing = file;
-      this.lines = folder.lineEnds(file, 0, file.size);
-    }
+    if (n > 0) this.writing = folder.fileOf(handle) || this.writing;
     return n;
-  };
-  Run.prototype.truncate = function(handle, offset) {
-    var file = folder.fileOf(handle);
-    if (file && file === this.writing && offset < file.size) this.lines -= folder.lineEnds(file, offset, file.size);
-    return folder.truncate(handle, offset);
   };
   Run.prototype.showProgress = function() {
     var file = this.writing;
     if (!file) return;
-    var text = (this.ended ? '' : 'Writing ') + file.name + ': ' + this.lines.toLocaleString('en') + ' lines, ' +
-               (file.size / 1e6).toLocaleString('en', { maximumFractionDigits: 1 }) + ' MB';
+    var text = (this.ended ? '' : 'Writing ') + file.name + ': ' + Run.count.format(file.lines.count) + ' lines, ' +
+               Run.megabytes.format(file.size / 1e6) + ' MB';
     if (progress.textContent !== text) progress.textContent = text;
   };
+  // Made once: a number's own toLocaleString makes its formatter anew at
+  // each call, which is slow enough to show in a long run.
+  Run.count = new Intl.NumberFormat('en');
+  Run.megabytes = new Intl.NumberFormat('en', { maximumFractionDigits: 1 });
   // How the run ended, in words.
   Run.ending = function(status) {
     if (status === 0) return 'The run has ended (exit status 0).';
@@ -674,12 +730,12 @@
         return typeof bytes === 'number' ? bytes : deliver(bytes);
       },
       write: function(handle, bytes) {
-        if (run.ended) return new Promise(function() {});
         if (handle === 1) console_.show(decode(bytes));
         else if (handle === 2) console_.show('\x1b[1;31m' + decode(bytes) + '\x1b[0m');
-        else return run.pace(run.write(handle, bytes));
-        return run.pace(bytes.length);
+        else return run.write(handle, bytes);
+        return bytes.length;
       },
+      turn: function() { return run.pace(0); },
       close: function(handle) { folder.close(handle); },
       discardTypedAhead: function(handle) { if (handle === 0) console_.discardTypedAhead(); },
       exit: function(status) { run.end(status); },
@@ -689,7 +745,7 @@
         return handle <= 2 ? { device: 1, index: handle + 1, kind: 3, size: 0 } : folder.statHandle(handle);
       },
       seek: function(handle, offset) { return folder.seek(handle, offset); },
-      truncate: function(handle, offset) { return run.truncate(handle, offset); },
+      truncate: function(handle, offset) { return folder.truncate(handle, offset); },
       unlink: function(path) { return folder.unlink(decode(path)); },
       environment: function() { return undefined; },
       // The page is the command processor: "notepad NAME" opens the viewer.
