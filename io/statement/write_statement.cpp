@@ -181,8 +181,9 @@ int write_character_item(const char* text, int length) {
 }
 
 int end_write() {
+    QueuedStatement* statement = current();
     if (g_statements.depth == 0) return 0;
-    const int result = finish_write(current());
+    const int result = finish_write(statement);
     --g_statements.depth;
     g_statements.open = queue_of(current());
     return result;

@@ -6,7 +6,6 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
     var fs = require('fs');
     var tty = require('tty');
     var os = require('os');
-    var childProcess = require('child_process');
 
     // Node names its errors; the program gets Linux's numbers for them.
     var errorNumbers = {
@@ -86,7 +85,10 @@ if (typeof process === 'object' && process.versions && process.versions.node && 
     var escaped = function(bytes) {
       return Array.from(bytes, function(b) { return '\\0' + b.toString(8); }).join('');
     };
+    // Node's process module is loaded only when a command runs: loading it
+    // is a good part of the program's start.
     var run = function(path, command) {
+      var childProcess = require('child_process');
       var inherit = { stdio: 'inherit' };
       if (process.platform === 'win32') {
         return childProcess.spawnSync(path.toString('latin1'), ['/c', command.toString('latin1')], inherit);
