@@ -29,26 +29,25 @@
   };
 
   // ----------------------------------------------------------------------
-  // Where a file's lines end: the offsets of its line feeds, kept as the
-  // file is written, so that the viewer opens a long report at once and a
-  // run's progress counts its lines. `ends` holds every line feed of the
-  // file's first `through` bytes; a write or a cut before that forgets what
-  // follows it.
+  // Where a file's pages of lines start (the viewer shows LINES_PER_PAGE
+  // lines at a time), kept as the file is written, so that the viewer opens
+  // a long report at once and a run's progress counts its lines. `count` is
+  // the number of line feeds in the file's first `through` bytes, and
+  // `starts[j]` where line (j + 1) x LINES_PER_PAGE starts, for those lines
+  // among them; a write or a cut before `through` forgets what follows it.
+  var LINES_PER_PAGE = 2000;
   function LineIndex() {
-    this.ends = new Uint32Array(1024);
+    this.starts = [];
     this.count = 0;
     this.through = 0;
   }
   LineIndex.prototype.forget = function(from) {
     if (from >= this.through) return;
-    var low = 0, high = this.count;
-    while (low < high) {
-      var middle = (low + high) >>> 1;
-      if (this.ends[middle] < from) low = middle + 1;
-      else high = middle;
-    }
-    this.count = low;
-    this.through = from;
+    var j = this.starts.length;
+    while (j > 0 && this.starts[j - 1] > from) --j;
+    this.starts.length = j;
+    this.count = j * LINES_PER_PAGE;
+    this.through = j > 0 ? this.starts[j - 1] : 0;
   };
   // Takes in the line feeds of the file's bytes from `through` to `to`.
   LineIndex.prototype.cover = function(file, to) {
@@ -64,37 +63,33 @@
     var n = bytes.length;
     var head = Math.min(n, (4 - (bytes.byteOffset & 3)) & 3);
     var count = (n - head) >> 2;
-    var tail = head + 4 * count;
-    // At most one line feed a byte: room for them all first, and the
-    // loops keep the array and its count at hand.
-    this.room(this.count + n);
-    var ends = this.ends, k = this.count, j;
-    for (j = 0; j < head; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+    var k = this.count, j;
+    for (j = 0; j < head; ++j) {
+      if (bytes[j] === 10 && ++k % LINES_PER_PAGE === 0) this.starts.push(from + j + 1);
+    }
     if (count > 0) {
       var words = new Int32Array(bytes.buffer, bytes.byteOffset + head, count);
       for (var w = 0; w < count; ++w) {
         var x = words[w] ^ 0x0A0A0A0A;
         if (((x - 0x01010101) & ~x & 0x80808080) === 0) continue;
-        for (j = head + 4 * w; j < head + 4 * w + 4; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+        for (j = head + 4 * w; j < head + 4 * w + 4; ++j) {
+          if (bytes[j] === 10 && ++k % LINES_PER_PAGE === 0) this.starts.push(from + j + 1);
+        }
       }
     }
-    for (j = tail; j < n; ++j) if (bytes[j] === 10) ends[k++] = from + j;
+    for (j = head + 4 * count; j < n; ++j) {
+      if (bytes[j] === 10 && ++k % LINES_PER_PAGE === 0) this.starts.push(from + j + 1);
+    }
     this.count = k;
     this.through = from + n;
-  };
-  LineIndex.prototype.room = function(size) {
-    if (size <= this.ends.length) return;
-    var grown = new Uint32Array(Math.max(size, 2 * this.ends.length));
-    grown.set(this.ends.subarray(0, this.count));
-    this.ends = grown;
   };
   // The lines of a file of `size` bytes whose index covers it: a last line
   // without its line feed is a line too, and an empty file has one.
   LineIndex.prototype.lines = function(bytes, size) {
     return this.count + 1 - (size > 0 && bytes[size - 1] === 10 ? 1 : 0);
   };
-  // Where line `k` (from 0) starts.
-  LineIndex.prototype.start = function(k) { return k === 0 ? 0 : this.ends[k - 1] + 1; };
+  // Where the page that begins at line `k` (from 0) starts.
+  LineIndex.prototype.start = function(k) { return k === 0 ? 0 : this.starts[k / LINES_PER_PAGE - 1]; };
 
   // ----------------------------------------------------------------------
   // The folder: files by name, for the whole visit of the page. A file's
@@ -417,7 +412,6 @@
   // processor; the program waits until it is closed. While it is open the
   // rest of the page is out of reach; closing it gives the focus back to
   // where it was.
-  var LINES_PER_PAGE = 2000;
   function Viewer() {
     this.element = document.getElementById('viewer');
     this.text = document.getElementById('viewer-text');
