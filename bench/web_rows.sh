@@ -17,7 +17,10 @@
 #     program's peak plus the page's fixed cost (the same for the worked
 #     example of bisection, a report of sixteen lines in the viewer);
 #   - that node's report has the Linux program's bytes, and the page's its
-#     size.
+#     size;
+#   - two costs of the machine that the Linux program does not pay: node's
+#     own start, and the first writing of as much fresh memory as the report
+#     (the page keeps the report in memory).
 #
 #   bench/web_rows.sh [web build folder] [Linux program] [repetitions] [rows]
 #   e.g. bench/web_rows.sh build/web build/web/host-e2e/raizes 3 1000000
@@ -42,7 +45,7 @@ ulimit -f $(( rows * 128 / 1024 + 65536 ))
 c++ -O2 -o "$work/measure_tool" "$here/bench/measure_tool.cpp"
 
 python3 - "$web" "$linux" "$repetitions" "$rows" "$work" "$here/bench/web_page_rows.js" <<'PY'
-import json, os, shutil, subprocess, sys
+import ctypes, json, mmap, os, shutil, subprocess, sys, time
 
 web, linux, repetitions, rows, work, page_script = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5], sys.argv[6]
 answers = ["3", "big", "0", str(rows), "10"]
@@ -97,6 +100,25 @@ print(f"{'node raizes.js':<22} {best['node']:>8.3f} {best['node'] / best['linux'
       f"{goal / mib:>9.1f}")
 print(f"{'  fixed cost (idle run)':<22} {'':>8} {'':>6} {fixed / mib:>9.1f}")
 print(f"node's report has the Linux program's bytes: {'yes' if same else 'NO'}", flush=True)
+
+# Two costs of this machine that the Linux program does not pay: node's own
+# start (an empty script), and the first writing of as much fresh memory as
+# the report, which the page's folder takes (the Linux program's report goes
+# to the system's file cache).
+def node_start():
+    started = time.perf_counter()
+    subprocess.run([shutil.which("node"), "-e", "0"], check=True)
+    return time.perf_counter() - started
+
+def first_touch():
+    memory = mmap.mmap(-1, report_bytes)
+    started = time.perf_counter()
+    ctypes.memset(ctypes.addressof(ctypes.c_char.from_buffer(memory)), 65, report_bytes)
+    return time.perf_counter() - started
+
+print(f"this machine: node's own start {min(node_start() for _ in range(repetitions)):.3f} s; "
+      f"first writing of {report_bytes / mib:.0f} MiB of fresh memory {min(first_touch() for _ in range(repetitions)):.3f} s",
+      flush=True)
 
 out = subprocess.run(["node", page_script, os.path.join(web, "site"), os.path.join(web, "npm"), str(repetitions), *answers],
                      capture_output=True, text=True)
