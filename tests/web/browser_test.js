@@ -284,8 +284,10 @@ async function removeEveryReport(page) {
 
 // The folder counts the bytes of its files: with its limit set to 9 MB, a
 // report of 5.7 MB leaves room for 3.3 MB of the next, which fills it to the
-// last whole row and ends with the write error. Its reports can be removed,
-// which empties the folder, and the next run ends normally.
+// last whole row and ends with the write error; the viewer's index of that
+// report counts its lines and pages, also after a write into its middle and
+// a cut. Its reports can be removed, which empties the folder, and the next
+// run ends normally.
 async function fillAndRemove(page) {
   check(await removeEveryReport(page), 'the reports are removed by their buttons, and the folder is empty');
   const limit = 9000000;
@@ -302,12 +304,31 @@ async function fillAndRemove(page) {
   const filled = await page.evaluate(() => {
     const files = window.raizesPage.folder.files;
     const last = files.get('transborda.pfs.txt');
-    const bytes = window.raizesPage.folder.bytesOf(last);
-    return { used: files.get('cheia.pfs.txt').size + last.size, end: Array.from(bytes.slice(-2)),
-             state: document.getElementById('run-state').textContent };
+    const folder = window.raizesPage.folder;
+    const bytes = folder.bytesOf(last);
+    // The viewer's index of the file against its line feeds counted anew,
+    // as written, then after a write into its middle and a cut.
+    const indexed = () => {
+      const pages = [];
+      let feeds = 0;
+      folder.bytesOf(last).forEach((b, i) => { if (b === 10 && ++feeds % 2000 === 0) pages.push(i + 1); });
+      const index = folder.linesOf(last);
+      return index.count === feeds && index.starts.join() === pages.join();
+    };
+    const result = { used: files.get('cheia.pfs.txt').size + last.size, end: Array.from(bytes.slice(-2)),
+                     state: document.getElementById('run-state').textContent, indexed: indexed() };
+    const handle = folder.open('transborda.pfs.txt', false, 2);
+    folder.seek(handle, 1234567);
+    folder.write(handle, new Uint8Array([65, 10, 66, 13, 10, 10]));
+    result.indexed = result.indexed && indexed();
+    folder.truncate(handle, 2345678);
+    folder.close(handle);
+    result.indexed = result.indexed && indexed();
+    return result;
   });
-  check(filled.used <= limit && filled.used > limit - 100 && filled.end.join() === '13,10',
-        'the folder filled to ' + filled.used + ' of its ' + limit + ' bytes, ending with a whole row');
+  check(filled.used <= limit && filled.used > limit - 100 && filled.end.join() === '13,10' && filled.indexed,
+        'the folder filled to ' + filled.used + ' of its ' + limit + ' bytes, ending with a whole row, whose lines ' +
+        'the viewer\'s index counts and pages' + (filled.indexed ? '' : ' WRONGLY'));
   check(filled.state === 'The run has ended with a run-time error (exit status 1).', 'the page says so: ' + filled.state);
   check(await removeEveryReport(page), 'after the fill, the reports are removed and the folder is empty');
   await page.click('#run-again');
