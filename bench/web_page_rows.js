@@ -4,8 +4,8 @@
 // page is made to find no JSPI), the time from the last answer to the
 // command that opens the viewer, the longest pause of the page between the
 // two, while the run writes (a timer that should tick every 10 ms), the
-// pause in which the viewer opened, the report's size, and the peak memory of the page's
-// processes (the largest resident size of a renderer). A run of sixteen
+// pause in which the viewer opened, the report's size, and the peak memory
+// of the page's processes (the largest resident size of a renderer). A run of sixteen
 // lines, its report shown in the viewer, gives the page's fixed cost.
 //
 //   node web_page_rows.js SITE NPM_FOLDER REPETITIONS ANSWER...

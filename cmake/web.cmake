@@ -7,8 +7,8 @@
 # script `raizes` beside it) with node's file system, standard handles and
 # processes; in a page the page hands it its own console, folder and viewer
 # (web/). The program's console reads, its wait for the viewer and, now and
-# then during a long run, the page's turn after a write statement (so that
-# the page stays responsive) wait for the page: raizes.js waits by JSPI, in
+# then during a long run, the page's turn when a write statement begins (so
+# that the page stays responsive) wait for the page: raizes.js waits by JSPI, in
 # the browsers that have it; raizes-asyncify.js, the same program built
 # again apart (asyncify/), waits by Asyncify, in the others.
 
